@@ -1,0 +1,29 @@
+#pragma once
+
+namespace tolvane {
+
+enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
+
+// Receives the application's launch and termination.
+class ApplicationDelegate {
+public:
+    virtual ~ApplicationDelegate() = default;
+    virtual void applicationDidFinishLaunching() {}
+    virtual void applicationWillTerminate() {}
+};
+
+// The shared application: its event loop, delegate and orderly termination.
+class Application {
+public:
+    virtual ~Application() = default;
+    // The application holds its delegate weakly: the caller keeps it alive.
+    virtual void setDelegate(ApplicationDelegate* delegate) = 0;
+    virtual void setActivationPolicy(ActivationPolicy policy) = 0;
+    // Finishes launching, then runs the event loop until termination. Returns
+    // the process's exit status.
+    virtual int run() = 0;
+    // Ends in the delegate's applicationWillTerminate and then the end of run().
+    virtual void terminate() = 0;
+};
+
+} // namespace tolvane

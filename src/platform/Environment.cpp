@@ -1,0 +1,47 @@
+#include "platform/Environment.h"
+
+#include <algorithm>
+
+extern char** environ;
+
+namespace tolvane {
+
+Environment Environment::process() {
+    EnvironmentMap values;
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        std::string text(*entry);
+        auto equals = text.find('=');
+        if (equals != std::string::npos) {
+            values.emplace(text.substr(0, equals), text.substr(equals + 1));
+        }
+    }
+    return Environment(std::move(values));
+}
+
+std::optional<std::string> Environment::value(const std::string& name) const {
+    auto found = values_.find(name);
+    if (found == values_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool Environment::isFlagSet(const std::string& name) const {
+    auto text = value(name);
+    return text && isFlagValue(*text);
+}
+
+bool Environment::isExactlyOne(const std::string& name) const { return value(name) == "1"; }
+
+bool isFlagValue(const std::string& value) {
+    return value == "1" || lowercasedASCII(value) == "true";
+}
+
+std::string lowercasedASCII(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
+} // namespace tolvane

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/Application.h"
+#include "platform/RunLoop.h"
+
+#include <memory>
+
+namespace tolvane {
+
+// The shared application of the simulated session, driven by a RunLoop.
+class SimApplication final : public Application {
+public:
+    explicit SimApplication(std::shared_ptr<RunLoop> loop) : loop_(std::move(loop)) {}
+
+    void setDelegate(ApplicationDelegate* delegate) override { delegate_ = delegate; }
+    void setActivationPolicy(ActivationPolicy policy) override { policy_ = policy; }
+    int run() override;
+    void terminate() override;
+
+    ApplicationDelegate* delegate() const { return delegate_; }
+    ActivationPolicy activationPolicy() const { return policy_; }
+    bool hasFinishedLaunching() const { return launched_; }
+    bool hasTerminated() const { return terminated_; }
+    int terminationRequests() const { return terminationRequests_; }
+
+private:
+    std::shared_ptr<RunLoop> loop_;
+    ApplicationDelegate* delegate_ = nullptr;
+    ActivationPolicy policy_ = ActivationPolicy::regular;
+    bool launched_ = false;
+    bool terminated_ = false;
+    int terminationRequests_ = 0;
+};
+
+} // namespace tolvane
