@@ -54,8 +54,15 @@ std::vector<std::unique_ptr<LogState>> retiredStates;
 
 LogState& state() {
     std::call_once(defaultStateOnce, [] {
-        auto initial = makeState(AppLog::Configuration{
-            Environment::process(), AppLog::defaultFilePath, std::make_shared<SyslogSink>()});
+        auto environment = Environment::process();
+        // Developers and end-to-end tests may keep the log somewhere else.
+        std::filesystem::path path =
+            environment.value("TOLVANE_LOG_FILE").value_or(AppLog::defaultFilePath);
+        if (path.empty()) {
+            path = AppLog::defaultFilePath;
+        }
+        auto initial = makeState(
+            AppLog::Configuration{environment, path, std::make_shared<SyslogSink>()});
         currentState.store(initial.get(), std::memory_order_release);
         std::lock_guard lock(retiredMutex);
         retiredStates.push_back(std::move(initial));
