@@ -1,0 +1,148 @@
+#include "platform/Png.h"
+
+#include <spng.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace tolvane {
+namespace {
+
+struct ContextDeleter {
+    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
+};
+using Context = std::unique_ptr<spng_ctx, ContextDeleter>;
+
+struct MallocDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
+
+// Ancillary chunks (text, ICC profiles...) are never used; this bounds what
+// a hostile file can make the decoder keep of them.
+constexpr std::size_t ancillaryChunkCache = 1u << 20;
+
+std::uint8_t unpremultiplied(std::uint32_t component, std::uint32_t alpha) {
+    if (alpha == 0) {
+        return 0;
+    }
+    std::uint32_t value = (component * 255u + alpha / 2u) / alpha;
+    return static_cast<std::uint8_t>(value > 255u ? 255u : value);
+}
+
+std::uint32_t premultiplied(std::uint32_t component, std::uint32_t alpha) {
+    return (component * alpha + 127u) / 255u;
+}
+
+std::string spngFailure(const char* what, int error) {
+    return std::string(what) + ": " + spng_strerror(error);
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> Png::encode(const Image& image) {
+    const auto width = static_cast<std::uint32_t>(image.width());
+    const auto height = static_cast<std::uint32_t>(image.height());
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * height * 4u);
+    std::size_t offset = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const std::uint32_t pixel = image.pixel(x, y);
+            const std::uint32_t alpha = pixel >> 24;
+            rgba[offset++] = unpremultiplied((pixel >> 16) & 0xffu, alpha);
+            rgba[offset++] = unpremultiplied((pixel >> 8) & 0xffu, alpha);
+            rgba[offset++] = unpremultiplied(pixel & 0xffu, alpha);
+            rgba[offset++] = static_cast<std::uint8_t>(alpha);
+        }
+    }
+
+    Context context(spng_ctx_new(SPNG_CTX_ENCODER));
+    if (!context) {
+        return std::nullopt;
+    }
+    spng_ihdr header{};
+    header.width = width;
+    header.height = height;
+    header.bit_depth = 8;
+    header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    if (spng_set_option(context.get(), SPNG_ENCODE_TO_BUFFER, 1) != 0 ||
+        spng_set_ihdr(context.get(), &header) != 0 ||
+        spng_encode_image(context.get(), rgba.data(), rgba.size(), SPNG_FMT_PNG,
+                          SPNG_ENCODE_FINALIZE) != 0) {
+        return std::nullopt;
+    }
+    std::size_t length = 0;
+    int error = 0;
+    std::unique_ptr<void, MallocDeleter> buffer(spng_get_png_buffer(context.get(), &length, &error));
+    if (!buffer || error != 0) {
+        return std::nullopt;
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer.get());
+    return std::vector<std::uint8_t>(bytes, bytes + length);
+}
+
+Png::Decoded Png::decode(std::span<const std::uint8_t> bytes, const PngLimits& limits) {
+    Context context(spng_ctx_new(0));
+    if (!context) {
+        return {std::nullopt, "decoder unavailable"};
+    }
+    spng_set_image_limits(context.get(), limits.maxWidth, limits.maxHeight);
+    spng_set_chunk_limits(context.get(), bytes.size(), ancillaryChunkCache);
+    int error = spng_set_png_buffer(context.get(), bytes.data(), bytes.size());
+    if (error != 0) {
+        return {std::nullopt, spngFailure("unreadable", error)};
+    }
+    spng_ihdr header{};
+    error = spng_get_ihdr(context.get(), &header);
+    if (error == SPNG_EWIDTH || error == SPNG_EHEIGHT || error == SPNG_EUSER_WIDTH ||
+        error == SPNG_EUSER_HEIGHT) {
+        return {std::nullopt, "dimensions exceed the limit"};
+    }
+    if (error != 0) {
+        return {std::nullopt, spngFailure("bad header", error)};
+    }
+    const std::uint64_t pixelCount = std::uint64_t{header.width} * header.height;
+    if (header.width > limits.maxWidth || header.height > limits.maxHeight ||
+        pixelCount > limits.maxPixelCount) {
+        return {std::nullopt, "dimensions " + std::to_string(header.width) + "x" +
+                                  std::to_string(header.height) + " exceed the limit"};
+    }
+
+    std::size_t length = 0;
+    error = spng_decoded_image_size(context.get(), SPNG_FMT_RGBA8, &length);
+    if (error != 0 || length != pixelCount * 4u) {
+        return {std::nullopt, spngFailure("bad header", error)};
+    }
+    std::vector<std::uint8_t> rgba(length);
+    error = spng_decode_image(context.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS);
+    if (error != 0) {
+        return {std::nullopt, spngFailure("corrupt image data", error)};
+    }
+
+    const int width = static_cast<int>(header.width);
+    const int height = static_cast<int>(header.height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return {std::nullopt, "no memory for the pixels"};
+    }
+    cairo_surface_flush(surface);
+    unsigned char* target = cairo_image_surface_get_data(surface);
+    const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+    const std::uint8_t* source = rgba.data();
+    for (std::size_t y = 0; y < header.height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(target + y * stride);
+        for (std::size_t x = 0; x < header.width; ++x, source += 4) {
+            const std::uint32_t alpha = source[3];
+            row[x] = alpha << 24 | premultiplied(source[0], alpha) << 16 |
+                     premultiplied(source[1], alpha) << 8 | premultiplied(source[2], alpha);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    auto image = Image::adopt(surface);
+    if (!image) {
+        return {std::nullopt, "no memory for the pixels"};
+    }
+    return {std::move(image), {}};
+}
+
+} // namespace tolvane
