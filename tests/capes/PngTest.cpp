@@ -1,0 +1,167 @@
+#include "platform/Png.h"
+
+#include <gtest/gtest.h>
+#include <spng.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace tolvane {
+namespace {
+
+// Premultiplied ARGB words: transparent, half-transparent colours and opaque ones.
+Image sampleImage() {
+    const int width = 5;
+    const int height = 3;
+    std::vector<std::uint32_t> pixels = {
+        0x00000000, 0x80400000, 0x80004000, 0x80000040, 0xffff0000,
+        0x01010000, 0x7f7f7f7f, 0xff123456, 0xc0c00000, 0x40102030,
+        0xfe00fe00, 0x02020202, 0xffffffff, 0x10080402, 0x80808080,
+    };
+    return *Image::fromPixels(width, height, width * 4, reinterpret_cast<const unsigned char*>(pixels.data()));
+}
+
+std::uint32_t crc32(const std::uint8_t* data, std::size_t length) {
+    std::uint32_t crc = 0xffffffffu;
+    for (std::size_t i = 0; i < length; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+void putBigEndian(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
+    bytes[offset] = static_cast<std::uint8_t>(value >> 24);
+    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 16);
+    bytes[offset + 2] = static_cast<std::uint8_t>(value >> 8);
+    bytes[offset + 3] = static_cast<std::uint8_t>(value);
+}
+
+// A valid file whose header claims other dimensions (with a matching checksum).
+std::vector<std::uint8_t> withClaimedSize(std::vector<std::uint8_t> png, std::uint32_t width,
+                                          std::uint32_t height) {
+    // Signature (8), IHDR length (4), "IHDR" (4), width, height, 5 more bytes, CRC.
+    putBigEndian(png, 16, width);
+    putBigEndian(png, 20, height);
+    putBigEndian(png, 29, crc32(png.data() + 12, 17));
+    return png;
+}
+
+std::vector<std::uint8_t> encodeWithSpng(std::uint32_t width, std::uint32_t height, std::uint8_t colorType,
+                                         std::uint8_t bitDepth, const std::vector<std::uint8_t>& samples) {
+    spng_ctx* context = spng_ctx_new(SPNG_CTX_ENCODER);
+    spng_set_option(context, SPNG_ENCODE_TO_BUFFER, 1);
+    spng_ihdr header{};
+    header.width = width;
+    header.height = height;
+    header.bit_depth = bitDepth;
+    header.color_type = colorType;
+    spng_set_ihdr(context, &header);
+    EXPECT_EQ(spng_encode_image(context, samples.data(), samples.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE), 0);
+    std::size_t length = 0;
+    int error = 0;
+    auto* buffer = static_cast<std::uint8_t*>(spng_get_png_buffer(context, &length, &error));
+    std::vector<std::uint8_t> bytes(buffer, buffer + length);
+    std::free(buffer);
+    spng_ctx_free(context);
+    return bytes;
+}
+
+TEST(Png, RoundTripKeepsEveryPremultipliedPixel) {
+    Image original = sampleImage();
+    auto png = Png::encode(original);
+    ASSERT_TRUE(png);
+    ASSERT_GT(png->size(), 8u);
+    EXPECT_EQ(std::memcmp(png->data(), "\x89PNG\r\n\x1a\n", 8), 0);
+
+    auto decoded = Png::decode(*png);
+    ASSERT_TRUE(decoded.image) << decoded.failure;
+    EXPECT_TRUE(decoded.failure.empty());
+    ASSERT_EQ(decoded.image->width(), 5);
+    ASSERT_EQ(decoded.image->height(), 3);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x) {
+            EXPECT_EQ(decoded.image->pixel(x, y), original.pixel(x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST(Png, EncodesStraightAlphaSoOtherReadersSeeTheColours) {
+    auto png = Png::encode(sampleImage());
+    ASSERT_TRUE(png);
+    spng_ctx* context = spng_ctx_new(0);
+    spng_set_png_buffer(context, png->data(), png->size());
+    std::vector<std::uint8_t> rgba(5 * 3 * 4);
+    ASSERT_EQ(spng_decode_image(context, rgba.data(), rgba.size(), SPNG_FMT_RGBA8, 0), 0);
+    spng_ctx_free(context);
+    // Pixel (1,0) is red 0x40 at alpha 0x80: straight red is 0x80.
+    EXPECT_EQ(rgba[4], 0x80);
+    EXPECT_EQ(rgba[7], 0x80);
+    // A transparent pixel has no colour.
+    EXPECT_EQ(rgba[0], 0);
+    EXPECT_EQ(rgba[3], 0);
+}
+
+TEST(Png, ReadsOtherColourTypesAndDepths) {
+    // 16-bit grey with alpha (host-endian samples): opaque white, half-transparent black.
+    auto greyAlpha = encodeWithSpng(2, 1, SPNG_COLOR_TYPE_GRAYSCALE_ALPHA, 16,
+                                    {0xff, 0xff, 0xff, 0xff, 0x00, 0x00, 0x00, 0x80});
+    auto decoded = Png::decode(greyAlpha);
+    ASSERT_TRUE(decoded.image) << decoded.failure;
+    EXPECT_EQ(decoded.image->pixel(0, 0), 0xffffffffu);
+    EXPECT_EQ(decoded.image->pixel(1, 0), 0x80000000u);
+
+    // 8-bit RGB without alpha is opaque.
+    auto rgb = encodeWithSpng(1, 1, SPNG_COLOR_TYPE_TRUECOLOR, 8, {0x10, 0x20, 0x30});
+    decoded = Png::decode(rgb);
+    ASSERT_TRUE(decoded.image) << decoded.failure;
+    EXPECT_EQ(decoded.image->pixel(0, 0), 0xff102030u);
+}
+
+TEST(Png, RefusesImagesBeyondTheLimitsBeforeDecoding) {
+    auto png = Png::encode(sampleImage());
+    ASSERT_TRUE(png);
+
+    auto huge = Png::decode(withClaimedSize(*png, 100000, 100000));
+    EXPECT_FALSE(huge.image);
+    EXPECT_NE(huge.failure.find("exceed the limit"), std::string::npos) << huge.failure;
+
+    // Within the width and height limits but too many pixels in all.
+    auto tooManyPixels = Png::decode(*png, PngLimits{10, 10, 14});
+    EXPECT_FALSE(tooManyPixels.image);
+    EXPECT_EQ(tooManyPixels.failure, "dimensions 5x3 exceed the limit");
+
+    auto tooWide = Png::decode(*png, PngLimits{4, 10, 100});
+    EXPECT_FALSE(tooWide.image);
+    EXPECT_FALSE(tooWide.failure.empty());
+
+    EXPECT_TRUE(Png::decode(*png, PngLimits{5, 3, 15}).image);
+}
+
+TEST(Png, RejectsDamagedInputWithAReason) {
+    auto png = Png::encode(sampleImage());
+    ASSERT_TRUE(png);
+
+    std::vector<std::vector<std::uint8_t>> damaged = {
+        {},
+        {'n', 'o', 't', ' ', 'a', ' ', 'p', 'n', 'g'},
+        std::vector<std::uint8_t>(png->begin(), png->begin() + 20),
+        std::vector<std::uint8_t>(png->begin(), png->end() - 20),
+        // Claims more rows than its data holds.
+        withClaimedSize(*png, 5, 300),
+    };
+    auto flipped = *png;
+    flipped[flipped.size() / 2] ^= 0xff; // broken checksum inside the image data
+    damaged.push_back(flipped);
+
+    for (std::size_t i = 0; i < damaged.size(); ++i) {
+        auto decoded = Png::decode(damaged[i]);
+        EXPECT_FALSE(decoded.image) << "case " << i;
+        EXPECT_FALSE(decoded.failure.empty()) << "case " << i;
+    }
+}
+
+} // namespace
+} // namespace tolvane
