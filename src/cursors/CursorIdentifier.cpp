@@ -5,6 +5,9 @@
 
 namespace tolvane {
 
+namespace {
+
+// A whole signed 32-bit decimal: optional sign, then only digits, no overflow.
 std::optional<std::int32_t> parseInt32(std::string_view text) {
     std::string_view digits = text;
     if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
@@ -23,6 +26,8 @@ std::optional<std::int32_t> parseInt32(std::string_view text) {
     }
     return value;
 }
+
+} // namespace
 
 std::optional<std::int32_t> numberedCursorID(std::string_view identifier) {
     if (!identifier.starts_with(numberedCursorPrefix)) {

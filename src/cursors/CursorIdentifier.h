@@ -17,9 +17,6 @@ inline constexpr std::string_view numberedCursorPrefix = "com.apple.cursor.";
 // "com.apple.cursor.x13", "com.apple.cursor." and an overflowing number give nothing.
 std::optional<std::int32_t> numberedCursorID(std::string_view identifier);
 
-// A whole signed 32-bit decimal: optional sign, then only digits, no overflow.
-std::optional<std::int32_t> parseInt32(std::string_view text);
-
 std::string numberedCursorIdentifier(std::int32_t cursorID);
 
 } // namespace tolvane
