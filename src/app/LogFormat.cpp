@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace tolvane::logformat {
 
@@ -14,8 +16,17 @@ template <typename Float> std::string shortest(Float value) {
     if (std::isinf(value)) {
         return value < 0 ? "-inf" : "inf";
     }
+    // Plain decimals for every magnitude from 1e-4 up to where the type stops
+    // holding whole numbers exactly (2^24 for float, 2^53 for double); outside
+    // that range the shortest exponent form. Plain shortest to_chars would turn
+    // 100000 into "1e+05".
+    constexpr Float wholeNumberLimit =
+        Float(std::uint64_t{1} << std::numeric_limits<Float>::digits);
+    Float magnitude = std::fabs(value);
+    bool plain = magnitude == 0 || (magnitude >= Float(1e-4) && magnitude < wholeNumberLimit);
     char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                plain ? std::chars_format::fixed : std::chars_format::scientific);
     std::string text(buffer, result.ptr);
     if (text.find_first_of(".e") == std::string::npos) {
         text += ".0";
