@@ -1,0 +1,25 @@
+#pragma once
+
+#include "runtime/WindowServerInterface.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace tolvane {
+
+// Calls call(name) with a fresh NUL-terminated copy of the name, freed right after
+// the call, so the window server never holds on to our string. When the copy
+// cannot be made the call is skipped and the result is status -1.
+template <typename Call> TVWSStatus callWithName(const std::string& name, Call call) {
+    auto* copy = static_cast<char*>(std::malloc(name.size() + 1));
+    if (copy == nullptr) {
+        return -1;
+    }
+    std::memcpy(copy, name.c_str(), name.size() + 1);
+    TVWSStatus status = call(static_cast<const char*>(copy));
+    std::free(copy);
+    return status;
+}
+
+} // namespace tolvane
