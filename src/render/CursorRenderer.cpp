@@ -1,0 +1,267 @@
+#include "render/CursorRenderer.h"
+
+#include "app/AppLog.h"
+#include "app/LogFormat.h"
+#include "platform/Canvas.h"
+
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <numbers>
+#include <string>
+
+namespace tolvane {
+namespace {
+
+// Far beyond any cursor (a 10x image of a 400-point canvas); refusing larger
+// canvases keeps a bogus snapshot size from allocating gigabytes.
+constexpr double maxCanvasPixels = 4096;
+
+// Bold sans-serif with Latin, Cyrillic and CJK coverage.
+constexpr const char* badgeFontFamilies = "DejaVu Sans, Noto Sans CJK SC, Noto Sans CJK TC, Sans";
+
+struct LayoutDeleter {
+    void operator()(PangoLayout* layout) const { g_object_unref(layout); }
+};
+struct FontDescriptionDeleter {
+    void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
+};
+struct FontOptionsDeleter {
+    void operator()(cairo_font_options_t* options) const { cairo_font_options_destroy(options); }
+};
+
+// A pixel count for `points` at `density`: at least 1, nothing when it is not
+// a sensible bitmap size.
+std::optional<int> pixelCount(double points, double density) {
+    const double pixels = std::max(1.0, std::ceil(points * density));
+    if (!std::isfinite(pixels) || pixels > maxCanvasPixels) {
+        return std::nullopt;
+    }
+    return static_cast<int>(pixels);
+}
+
+void setColor(cairo_t* context, const Color& color) {
+    cairo_set_source_rgba(context, color.red, color.green, color.blue, color.alpha);
+}
+
+// Draws the image scaled into the rectangle at (x, y), top-left origin, in points.
+void drawImage(cairo_t* context, const Image& image, double x, double y, double width, double height) {
+    cairo_save(context);
+    cairo_translate(context, x, y);
+    cairo_scale(context, width / image.width(), height / image.height());
+    cairo_set_operator(context, CAIRO_OPERATOR_OVER);
+    cairo_set_source_surface(context, image.surface(), 0, 0);
+    cairo_paint(context);
+    cairo_restore(context);
+}
+
+// Text laid out in the bold badge font, measured in points.
+class BadgeText {
+public:
+    BadgeText(cairo_t* context, const std::string& text)
+        : layout_(pango_cairo_create_layout(context)),
+          font_(pango_font_description_from_string(badgeFontFamilies)) {
+        // Sizes in user space must not depend on the pixel density.
+        std::unique_ptr<cairo_font_options_t, FontOptionsDeleter> options(cairo_font_options_create());
+        cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+        cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_SLIGHT);
+        cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
+        pango_cairo_context_set_font_options(pango_layout_get_context(layout_.get()), options.get());
+        pango_layout_context_changed(layout_.get());
+        pango_font_description_set_weight(font_.get(), PANGO_WEIGHT_BOLD);
+        pango_layout_set_text(layout_.get(), text.c_str(), -1);
+    }
+
+    CursorSize measure(double fontSize) {
+        pango_font_description_set_absolute_size(font_.get(), fontSize * PANGO_SCALE);
+        pango_layout_set_font_description(layout_.get(), font_.get());
+        PangoRectangle logical{};
+        pango_layout_get_extents(layout_.get(), nullptr, &logical);
+        logical_ = logical;
+        return {static_cast<double>(logical.width) / PANGO_SCALE, static_cast<double>(logical.height) / PANGO_SCALE};
+    }
+
+    // Draws the text as last measured, its measured box centred on the point.
+    void drawCentred(cairo_t* context, double centreX, double centreY) {
+        const double width = static_cast<double>(logical_.width) / PANGO_SCALE;
+        const double height = static_cast<double>(logical_.height) / PANGO_SCALE;
+        cairo_move_to(context, centreX - width / 2 - static_cast<double>(logical_.x) / PANGO_SCALE,
+                      centreY - height / 2 - static_cast<double>(logical_.y) / PANGO_SCALE);
+        pango_cairo_show_layout(context, layout_.get());
+    }
+
+private:
+    std::unique_ptr<PangoLayout, LayoutDeleter> layout_;
+    std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> font_;
+    PangoRectangle logical_{};
+};
+
+} // namespace
+
+DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
+                                                 const std::optional<CursorMarker>& marker,
+                                                 std::optional<CursorTemplate> cursorTemplate, bool isHorizontalResize,
+                                                 bool isVerticalResize, bool isDiagonalResize, bool isLeftHanded) {
+    if (!marker) {
+        return {snapshot, snapshot.images};
+    }
+    const DecorationFlags flags{isHorizontalResize, isVerticalResize, isDiagonalResize, isLeftHanded};
+    const double width = snapshot.size.width;
+    const double height = snapshot.size.height;
+    const CanvasMargins margins =
+        MarkerGeometry::canvasMargins(snapshot.size, snapshot.hotSpot, marker->diameter, cursorTemplate, flags);
+
+    DecoratedPayload result{snapshot, {}};
+    result.snapshot.size = margins.size;
+    result.snapshot.hotSpot = margins.hotSpot;
+
+    const Rect canvasRect{{0, 0}, {margins.size.width, margins.size.height}};
+    const Rect imageRect{{margins.padLeft, margins.bottom}, {width, height}};
+    for (const Image& image : snapshot.images) {
+        const double densityX = std::max(width > 0 ? image.width() / width : 1.0, 1.0);
+        const double densityY = std::max(height > 0 ? image.height() / height : 1.0, 1.0);
+        const auto pixelWidth = pixelCount(margins.size.width, densityX);
+        const auto pixelHeight = pixelCount(margins.size.height, densityY);
+        if (!pixelWidth || !pixelHeight) {
+            continue;
+        }
+        auto canvas = Canvas::make(*pixelWidth, *pixelHeight, margins.size.width, margins.size.height);
+        if (!canvas) {
+            continue;
+        }
+        // The image sits at the top of the canvas: the bottom margin is below it.
+        drawImage(canvas->context(), image, margins.padLeft, 0, width, height);
+        const ShapeMask shape(image, imageRect, canvasRect);
+        drawMarker(canvas->context(), *marker, canvasRect, MarkerGeometry::contentBounds(image, imageRect), flags,
+                   &shape);
+        if (auto decorated = std::move(*canvas).finish()) {
+            result.images.push_back(std::move(*decorated));
+        }
+    }
+    return result;
+}
+
+std::optional<Image> CursorRenderer::render(const Image& image, CursorSize size,
+                                            const std::optional<CursorMarker>& marker, double scale) {
+    const auto pixelWidth = pixelCount(size.width, scale);
+    const auto pixelHeight = pixelCount(size.height, scale);
+    if (!pixelWidth || !pixelHeight) {
+        return std::nullopt;
+    }
+    auto canvas = Canvas::make(*pixelWidth, *pixelHeight, size.width, size.height);
+    if (!canvas) {
+        return std::nullopt;
+    }
+    drawImage(canvas->context(), image, 0, 0, size.width, size.height);
+    if (marker) {
+        drawMarker(canvas->context(), *marker, Rect{{0, 0}, {size.width, size.height}}, std::nullopt, DecorationFlags{},
+                   nullptr);
+    }
+    return std::move(*canvas).finish();
+}
+
+void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, const Rect& canvas,
+                                const std::optional<Rect>& preferredBounds, DecorationFlags flags,
+                                const ShapeMask* shape) {
+    auto disc = MarkerGeometry::discRect(canvas, marker.diameter, preferredBounds, flags);
+    if (!disc) {
+        return;
+    }
+    const double diameter = disc->size.width;
+    const double radius = diameter / 2;
+    if (shape) {
+        // The placement keeps clear of the shape's bounding box where it can;
+        // the pointer itself must never be hidden while the canvas has a free
+        // spot, so move to the nearest one when the disc or its outline would
+        // cover solid pixels.
+        const double outerRadius = radius + std::max(marker.borderWidth, 0.0) / 2;
+        if (shape->touches({disc->origin.x + radius, disc->origin.y + radius}, outerRadius)) {
+            const Rect allowed{{canvas.origin.x + 0.5, canvas.origin.y + 0.5},
+                               {canvas.size.width - 1 - diameter, canvas.size.height - 1 - diameter}};
+            if (auto origin = shape->nearestClearOrigin(*disc, outerRadius, allowed)) {
+                disc->origin = *origin;
+            }
+        }
+    }
+    // Placement is computed with y up; the context has y down.
+    const double centreX = disc->origin.x + radius;
+    const double centreY = canvas.origin.y + canvas.size.height - (disc->origin.y + radius);
+
+    cairo_save(context);
+    cairo_set_operator(context, CAIRO_OPERATOR_OVER);
+    cairo_new_path(context);
+    cairo_arc(context, centreX, centreY, radius, 0, 2 * std::numbers::pi);
+    setColor(context, marker.fillColor);
+    cairo_fill_preserve(context);
+    if (marker.borderWidth > 0) {
+        cairo_set_line_width(context, marker.borderWidth);
+        setColor(context, marker.borderColor);
+        cairo_stroke(context);
+    }
+    cairo_new_path(context);
+
+    if (marker.text) {
+        BadgeText text(context, *marker.text);
+        text.measure(MarkerGeometry::badgeFontSize(diameter, [&](double size) { return text.measure(size); }));
+        setColor(context, marker.textColor);
+        text.drawCentred(context, centreX, centreY);
+    }
+    cairo_restore(context);
+}
+
+std::optional<Image> CursorRenderer::mirrorHorizontally(const Image& image) {
+    const int width = image.width();
+    const int height = image.height();
+    const std::string dimensions = std::to_string(width) + "x" + std::to_string(height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        AppLog::error("mirrorHorizontally: CGContext creation failed for " + dimensions);
+        return std::nullopt;
+    }
+    cairo_surface_flush(surface);
+    unsigned char* target = cairo_image_surface_get_data(surface);
+    if (target == nullptr) {
+        cairo_surface_destroy(surface);
+        AppLog::error("mirrorHorizontally: CGContext has no data buffer");
+        return std::nullopt;
+    }
+    const auto targetStride = static_cast<std::size_t>(cairo_image_surface_get_stride(surface));
+    const auto sourceStride = static_cast<std::size_t>(image.bytesPerRow());
+    const auto columns = static_cast<std::size_t>(width);
+    for (std::size_t row = 0; row < static_cast<std::size_t>(height); ++row) {
+        const unsigned char* source = image.bytes() + row * sourceStride;
+        unsigned char* line = target + row * targetStride;
+        for (std::size_t column = 0; column < columns; ++column) {
+            std::memcpy(line + 4 * (columns - 1 - column), source + 4 * column, 4);
+        }
+    }
+    cairo_surface_mark_dirty(surface);
+    auto mirrored = Image::adopt(surface);
+    if (!mirrored) {
+        AppLog::error("mirrorHorizontally: makeImage failed");
+        return std::nullopt;
+    }
+    AppLog::debug("mirrorHorizontally: success " + dimensions);
+    return mirrored;
+}
+
+CursorSnapshot CursorRenderer::mirrorSnapshot(const CursorSnapshot& snapshot) {
+    CursorSnapshot mirrored = snapshot;
+    mirrored.images.clear();
+    for (const Image& image : snapshot.images) {
+        if (auto flipped = mirrorHorizontally(image)) {
+            mirrored.images.push_back(std::move(*flipped));
+        }
+    }
+    mirrored.hotSpot = {snapshot.size.width - snapshot.hotSpot.x, snapshot.hotSpot.y};
+    AppLog::info("mirrorSnapshot: input " + std::to_string(snapshot.images.size()) + " images → mirrored " +
+                 std::to_string(mirrored.images.size()) + " images, size=" + logformat::number(snapshot.size.width) +
+                 "x" + logformat::number(snapshot.size.height));
+    return mirrored;
+}
+
+} // namespace tolvane

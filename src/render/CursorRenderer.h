@@ -1,0 +1,49 @@
+#pragma once
+
+#include "cursors/CursorPayload.h"
+#include "cursors/CursorSnapshot.h"
+#include "cursors/CursorTemplate.h"
+#include "platform/Image.h"
+#include "render/CursorStyle.h"
+#include "render/MarkerGeometry.h"
+#include "render/ShapeMask.h"
+
+#include <cairo.h>
+
+#include <optional>
+#include <vector>
+
+namespace tolvane {
+
+// Draws markers onto cursor images and mirrors cursors for left-handed use.
+// Stateless; main thread only (text layout uses the thread's font map).
+class CursorRenderer {
+public:
+    // Enlarges every image's canvas so that the marker's disc fits beside or
+    // below the pointer shape and draws the disc there. The result's snapshot
+    // is the input with the enlarged size and moved hot spot; its images are
+    // the decorated ones, fewer than the input's when an image cannot be drawn.
+    // Without a marker the input comes back unchanged.
+    static DecoratedPayload decoratePayload(const CursorSnapshot& snapshot, const std::optional<CursorMarker>& marker,
+                                            std::optional<CursorTemplate> cursorTemplate, bool isHorizontalResize,
+                                            bool isVerticalResize, bool isDiagonalResize, bool isLeftHanded);
+
+    // The image drawn at `scale` pixels per point onto a canvas of `size`
+    // points, with the marker placed on the canvas as a whole.
+    static std::optional<Image> render(const Image& image, CursorSize size, const std::optional<CursorMarker>& marker,
+                                       double scale);
+
+    static std::optional<Image> mirrorHorizontally(const Image& image);
+    // Every image mirrored (those that fail are left out) and the hot spot
+    // moved to the mirrored position.
+    static CursorSnapshot mirrorSnapshot(const CursorSnapshot& snapshot);
+
+private:
+    // Draws into a context whose user space is the canvas in points, origin
+    // at the top-left; `canvas` and `preferredBounds` are in y-up points.
+    // With a shape, the disc keeps off its solid pixels where there is room.
+    static void drawMarker(cairo_t* context, const CursorMarker& marker, const Rect& canvas,
+                           const std::optional<Rect>& preferredBounds, DecorationFlags flags, const ShapeMask* shape);
+};
+
+} // namespace tolvane

@@ -1,0 +1,128 @@
+#include "render/ShapeMask.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace tolvane {
+namespace {
+
+constexpr std::uint32_t solidAlpha = 128;
+// Keeps an edge that only touches a cell from counting as overlap.
+constexpr double edgeTolerance = 1e-6;
+
+} // namespace
+
+ShapeMask::ShapeMask(const Image& image, const Rect& imageRect, const Rect& canvas)
+    : columns_(std::max(1, static_cast<int>(std::ceil(canvas.size.width / cellSize)))),
+      rows_(std::max(1, static_cast<int>(std::ceil(canvas.size.height / cellSize)))),
+      solid_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_), 0),
+      sums_(static_cast<std::size_t>(columns_ + 1) * static_cast<std::size_t>(rows_ + 1), 0) {
+    const double kx = imageRect.size.width / image.width();
+    const double ky = imageRect.size.height / image.height();
+    const auto firstCell = [](double from, int limit) {
+        return std::clamp(static_cast<int>(std::floor(from / cellSize + edgeTolerance)), 0, limit);
+    };
+    const auto endCell = [](double to, int limit) {
+        return std::clamp(static_cast<int>(std::ceil(to / cellSize - edgeTolerance)), 0, limit);
+    };
+    for (int row = 0; row < image.height(); ++row) {
+        const unsigned char* line = image.bytes() + static_cast<std::ptrdiff_t>(row) * image.bytesPerRow();
+        // Pixel rows run from the top down.
+        const double top = imageRect.origin.y + imageRect.size.height - ky * row;
+        const int r0 = firstCell(top - ky, rows_);
+        const int r1 = endCell(top, rows_);
+        for (int column = 0; column < image.width(); ++column) {
+            std::uint32_t pixel = 0;
+            std::memcpy(&pixel, line + 4 * column, sizeof pixel);
+            if ((pixel >> 24) < solidAlpha) {
+                continue;
+            }
+            const double left = imageRect.origin.x + kx * column;
+            const int c1 = endCell(left + kx, columns_);
+            for (int r = r0; r < r1; ++r) {
+                for (int c = firstCell(left, columns_); c < c1; ++c) {
+                    solid_[index(c, r)] = 1;
+                }
+            }
+        }
+    }
+    const auto stride = static_cast<std::size_t>(columns_ + 1);
+    for (int r = 0; r < rows_; ++r) {
+        for (int c = 0; c < columns_; ++c) {
+            const auto at = [&](int cc, int rr) -> int& {
+                return sums_[static_cast<std::size_t>(rr) * stride + static_cast<std::size_t>(cc)];
+            };
+            at(c + 1, r + 1) = at(c, r + 1) + at(c + 1, r) - at(c, r) + (isSolid(c, r) ? 1 : 0);
+        }
+    }
+}
+
+int ShapeMask::solidCount(int c0, int r0, int c1, int r1) const {
+    const auto stride = static_cast<std::size_t>(columns_ + 1);
+    const auto at = [&](int c, int r) {
+        return sums_[static_cast<std::size_t>(r) * stride + static_cast<std::size_t>(c)];
+    };
+    return at(c1, r1) - at(c0, r1) - at(c1, r0) + at(c0, r0);
+}
+
+bool ShapeMask::touches(Point centre, double radius) const {
+    const int c0 = std::clamp(static_cast<int>(std::floor((centre.x - radius) / cellSize)), 0, columns_);
+    const int c1 = std::clamp(static_cast<int>(std::ceil((centre.x + radius) / cellSize)), 0, columns_);
+    const int r0 = std::clamp(static_cast<int>(std::floor((centre.y - radius) / cellSize)), 0, rows_);
+    const int r1 = std::clamp(static_cast<int>(std::ceil((centre.y + radius) / cellSize)), 0, rows_);
+    if (c0 >= c1 || r0 >= r1 || solidCount(c0, r0, c1, r1) == 0) {
+        return false;
+    }
+    const double limit = radius * radius;
+    for (int r = r0; r < r1; ++r) {
+        // The point of the cell row nearest to the centre.
+        const double y = std::clamp(centre.y, r * cellSize, (r + 1) * cellSize);
+        for (int c = c0; c < c1; ++c) {
+            if (!isSolid(c, r)) {
+                continue;
+            }
+            const double x = std::clamp(centre.x, c * cellSize, (c + 1) * cellSize);
+            const double dx = x - centre.x;
+            const double dy = y - centre.y;
+            if (dx * dx + dy * dy < limit - edgeTolerance) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::optional<Point> ShapeMask::nearestClearOrigin(const Rect& disc, double radius, const Rect& allowedOrigins) const {
+    struct Candidate {
+        double distance;
+        Point origin;
+    };
+    std::vector<Candidate> candidates;
+    const auto steps = [](double from, double to) {
+        return static_cast<int>(std::floor((to - from) / cellSize + edgeTolerance));
+    };
+    const double minX = allowedOrigins.origin.x;
+    const double minY = allowedOrigins.origin.y;
+    const double maxX = minX + allowedOrigins.size.width;
+    const double maxY = minY + allowedOrigins.size.height;
+    for (int i = -steps(minX, disc.origin.x); i <= steps(disc.origin.x, maxX); ++i) {
+        for (int j = -steps(minY, disc.origin.y); j <= steps(disc.origin.y, maxY); ++j) {
+            const double dx = i * cellSize;
+            const double dy = j * cellSize;
+            candidates.push_back({dx * dx + dy * dy, {disc.origin.x + dx, disc.origin.y + dy}});
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
+    const double halfWidth = disc.size.width / 2;
+    const double halfHeight = disc.size.height / 2;
+    for (const Candidate& candidate : candidates) {
+        if (!touches({candidate.origin.x + halfWidth, candidate.origin.y + halfHeight}, radius)) {
+            return candidate.origin;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace tolvane

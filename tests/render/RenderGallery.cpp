@@ -1,0 +1,174 @@
+// Writes decorated cursors as PNG files for a person to look at:
+//   tolvane_render_gallery <folder>
+// One sheet per cursor kind: a row per style and language, right- and
+// left-handed at 1x and 2x, enlarged without smoothing on a grey backdrop.
+#include "input/InputLanguage.h"
+#include "platform/Canvas.h"
+#include "platform/Png.h"
+#include "render/CursorRenderer.h"
+#include "render/TestArtwork.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+using namespace tolvane;
+
+namespace {
+
+struct Kind {
+    std::string name;
+    CursorSnapshot snapshot;
+    std::optional<CursorTemplate> cursorTemplate;
+    bool isHorizontalResize;
+};
+
+struct Row {
+    CursorStyle style;
+    std::string code;
+};
+
+void arrow(cairo_t* context) {
+    cairo_move_to(context, 4, 4);
+    cairo_line_to(context, 4, 25);
+    cairo_line_to(context, 9, 20);
+    cairo_line_to(context, 12.5, 28);
+    cairo_line_to(context, 15.5, 26.8);
+    cairo_line_to(context, 12, 19);
+    cairo_line_to(context, 19, 19);
+    cairo_close_path(context);
+    cairo_set_source_rgb(context, 0, 0, 0);
+    cairo_fill_preserve(context);
+    cairo_set_source_rgb(context, 1, 1, 1);
+    cairo_set_line_width(context, 1.5);
+    cairo_stroke(context);
+}
+
+void iBeam(cairo_t* context) {
+    cairo_set_line_width(context, 3);
+    cairo_set_source_rgb(context, 1, 1, 1);
+    cairo_move_to(context, 4, 2);
+    cairo_line_to(context, 4, 16);
+    cairo_stroke(context);
+    cairo_set_line_width(context, 1);
+    cairo_set_source_rgb(context, 0, 0, 0);
+    cairo_move_to(context, 1, 1.5);
+    cairo_line_to(context, 7, 1.5);
+    cairo_move_to(context, 4, 1.5);
+    cairo_line_to(context, 4, 16.5);
+    cairo_move_to(context, 1, 16.5);
+    cairo_line_to(context, 7, 16.5);
+    cairo_stroke(context);
+}
+
+void horizontalResize(cairo_t* context) {
+    cairo_move_to(context, 2, 12);
+    cairo_line_to(context, 8, 6);
+    cairo_line_to(context, 8, 10);
+    cairo_line_to(context, 16, 10);
+    cairo_line_to(context, 16, 6);
+    cairo_line_to(context, 22, 12);
+    cairo_line_to(context, 16, 18);
+    cairo_line_to(context, 16, 14);
+    cairo_line_to(context, 8, 14);
+    cairo_line_to(context, 8, 18);
+    cairo_close_path(context);
+    cairo_set_source_rgb(context, 0, 0, 0);
+    cairo_fill_preserve(context);
+    cairo_set_source_rgb(context, 1, 1, 1);
+    cairo_set_line_width(context, 1.2);
+    cairo_stroke(context);
+}
+
+constexpr int zoom = 4;
+constexpr double cellPoints = 64;
+
+void drawCell(cairo_t* context, const Image& image, double pointWidth, double x, double y) {
+    // Each point becomes `zoom` screen pixels whatever the image's density.
+    const double factor = pointWidth * zoom / image.width();
+    cairo_save(context);
+    cairo_translate(context, x, y);
+    cairo_scale(context, factor, factor);
+    cairo_set_source_surface(context, image.surface(), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(context), CAIRO_FILTER_NEAREST);
+    cairo_paint(context);
+    cairo_restore(context);
+}
+
+bool writeSheet(const std::filesystem::path& folder, const Kind& kind, const std::vector<Row>& rows) {
+    const int columns = 4;
+    const double cell = cellPoints * zoom;
+    auto sheet = Canvas::make(static_cast<int>(cell * columns), static_cast<int>(cell * static_cast<double>(rows.size())),
+                              cell * columns, cell * static_cast<double>(rows.size()));
+    cairo_t* context = sheet->context();
+    cairo_set_source_rgb(context, 0.55, 0.6, 0.65);
+    cairo_paint(context);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        auto marker = CursorStyle(rows[r].style).marker(InputLanguage::make(rows[r].code, "", ""));
+        for (int hand = 0; hand < 2; ++hand) {
+            const bool left = hand == 1;
+            CursorSnapshot input = left ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
+            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate, kind.isHorizontalResize,
+                                                           false, false, left);
+            for (std::size_t i = 0; i < payload.images.size(); ++i) {
+                const double x = cell * (hand * 2 + static_cast<int>(i)) + 8;
+                const double y = cell * static_cast<double>(r) + 8;
+                drawCell(context, payload.images[i], payload.snapshot.size.width, x, y);
+                // The hot spot, as a small cross.
+                const double hx = x + payload.snapshot.hotSpot.x * zoom;
+                const double hy = y + payload.snapshot.hotSpot.y * zoom;
+                cairo_set_source_rgb(context, 0, 1, 0);
+                cairo_set_line_width(context, 1);
+                cairo_move_to(context, hx - 4, hy);
+                cairo_line_to(context, hx + 4, hy);
+                cairo_move_to(context, hx, hy - 4);
+                cairo_line_to(context, hx, hy + 4);
+                cairo_stroke(context);
+            }
+        }
+        // Each decorated image at its true pixel size too, for the real look.
+        for (int hand = 0; hand < 2; ++hand) {
+            CursorSnapshot input = hand == 1 ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
+            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate, kind.isHorizontalResize,
+                                                           false, false, hand == 1);
+            for (std::size_t i = 0; i < payload.images.size(); ++i) {
+                auto png = Png::encode(payload.images[i]);
+                auto name = kind.name + "-" + CursorStyle(rows[r].style).rawValue() + "-" + rows[r].code +
+                            (hand == 1 ? "-left" : "-right") + "@" + std::to_string(i + 1) + "x.png";
+                std::ofstream(folder / name, std::ios::binary)
+                    .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+            }
+        }
+    }
+    auto image = std::move(*sheet).finish();
+    auto png = Png::encode(*image);
+    std::ofstream(folder / (kind.name + "-sheet.png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    std::filesystem::path folder = argv[1];
+    std::filesystem::create_directories(folder);
+    const std::vector<Row> rows = {
+        {CursorStyle::letterBadge, "en"}, {CursorStyle::letterBadge, "ru"},     {CursorStyle::letterBadge, "de"},
+        {CursorStyle::letterBadge, "zh-hans"}, {CursorStyle::letterBadge, "zh-hant"}, {CursorStyle::dotBadge, "en"},
+        {CursorStyle::highContrast, "de"}, {CursorStyle::highContrast, "ru"},
+    };
+    const std::vector<Kind> kinds = {
+        {"arrow", testing::drawnSnapshot({32, 32}, {4, 4}, {1, 2}, arrow), CursorTemplate::arrow, false},
+        {"ibeam", testing::drawnSnapshot({8, 18}, {4, 9}, {1, 2}, iBeam), CursorTemplate::iBeam, false},
+        {"resize", testing::drawnSnapshot({24, 24}, {12, 12}, {1, 2}, horizontalResize), std::nullopt, true},
+    };
+    for (const Kind& kind : kinds) {
+        writeSheet(folder, kind, rows);
+    }
+    return 0;
+}
