@@ -1,0 +1,92 @@
+#include "platform/FileIO.h"
+
+#include "support/TemporaryDirectory.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tolvane {
+namespace {
+
+using testing::TemporaryDirectory;
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(FileIOTest, AtomicWriteCreatesAndReplacesWithoutLeavingTemporaryFiles) {
+    TemporaryDirectory folder;
+    auto path = folder / "agent.plist";
+    ASSERT_TRUE(atomicWrite(path, bytesOf("first")).ok());
+    EXPECT_EQ(testing::readFile(path), "first");
+    ASSERT_TRUE(atomicWrite(path, bytesOf("second, longer")).ok());
+    EXPECT_EQ(testing::readFile(path), "second, longer");
+    ASSERT_TRUE(atomicWrite(path, {}).ok());
+    EXPECT_EQ(testing::readFile(path), "");
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"agent.plist"});
+
+    struct stat status {};
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0066u, 0066u & ~[] {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mask;
+    }()); // the permissions of any new file, not those of a private temporary one
+}
+
+TEST(FileIOTest, AtomicWriteFailureLeavesTheOldFileAndNoLeftovers) {
+    TemporaryDirectory folder;
+    auto missingFolder = folder / "missing" / "file.plist";
+    auto failed = atomicWrite(missingFolder, bytesOf("x"));
+    ASSERT_FALSE(failed.ok());
+    EXPECT_EQ(failed.error(), "cannot create a temporary file for " + missingFolder.string() +
+                                  ": No such file or directory");
+
+    // A folder where the file should be cannot be replaced by a file.
+    std::filesystem::create_directory(folder / "taken");
+    testing::writeFile(folder / "taken" / "keep", "kept");
+    auto overFolder = atomicWrite(folder / "taken", bytesOf("x"));
+    ASSERT_FALSE(overFolder.ok());
+    EXPECT_NE(overFolder.error().find("cannot replace " + (folder / "taken").string()), std::string::npos);
+    EXPECT_EQ(testing::readFile(folder / "taken" / "keep"), "kept");
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"taken"});
+
+    EXPECT_FALSE(atomicWrite(folder.path() / "", bytesOf("x")).ok());
+}
+
+TEST(FileIOTest, ReadingRefusesLargeFilesFoldersAndPipes) {
+    TemporaryDirectory folder;
+    testing::writeFile(folder / "ten", "0123456789");
+    auto exact = readFileContents(folder / "ten", 10);
+    ASSERT_TRUE(exact.ok());
+    EXPECT_EQ(exact.value(), bytesOf("0123456789"));
+
+    auto large = readFileContents(folder / "ten", 9);
+    ASSERT_FALSE(large.ok());
+    EXPECT_EQ(large.error(), "file too large: " + (folder / "ten").string() + " has 10 bytes, the limit is 9");
+
+    auto missing = readFileContents(folder / "none", 10);
+    ASSERT_FALSE(missing.ok());
+    EXPECT_TRUE(missing.failure().isFileNotFound());
+
+    EXPECT_EQ(readFileContents(folder.path(), 10).error(), "not a regular file: " + folder.path().string());
+
+    // Opening a pipe with no writer must not hang.
+    ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(readFileContents(folder / "pipe", 10).error(), "not a regular file: " + (folder / "pipe").string());
+}
+
+} // namespace
+} // namespace tolvane
