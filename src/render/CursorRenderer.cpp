@@ -36,11 +36,11 @@ struct FontOptionsDeleter {
 // A pixel count for `points` at `density`: at least 1, nothing when it is not
 // a sensible bitmap size.
 std::optional<int> pixelCount(double points, double density) {
-    const double pixels = std::max(1.0, std::ceil(points * density));
-    if (!std::isfinite(pixels) || pixels > maxCanvasPixels) {
+    const double exact = points * density;
+    if (!std::isfinite(exact) || exact > maxCanvasPixels) {
         return std::nullopt;
     }
-    return static_cast<int>(pixels);
+    return static_cast<int>(std::max(1.0, std::ceil(exact)));
 }
 
 void setColor(cairo_t* context, const Color& color) {
