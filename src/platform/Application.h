@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Alert.h"
+
 namespace tolvane {
 
 enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
@@ -24,6 +26,13 @@ public:
     virtual int run() = 0;
     // Ends in the delegate's applicationWillTerminate and then the end of run().
     virtual void terminate() = 0;
+
+    // Shows the alert as a modal dialog until the user answers it; the user
+    // may edit its text field meanwhile. Timers and work on the main run loop
+    // go on running while it is shown.
+    virtual ModalResponse runModal(Alert& alert) = 0;
+    // The system beep.
+    virtual void beep() = 0;
 };
 
 } // namespace tolvane

@@ -1,0 +1,28 @@
+#include "platform/Bundle.h"
+
+namespace tolvane {
+
+Bundle Bundle::application(const std::filesystem::path& bundlePath, const std::string& identifier,
+                           const std::string& name) {
+    PropertyList::Dictionary info{
+        {"CFBundleIdentifier", identifier},
+        {"CFBundleName", name},
+        {"CFBundleExecutable", name},
+    };
+    return Bundle(bundlePath, std::move(info), bundlePath / "Contents" / "MacOS" / name);
+}
+
+const PropertyList* Bundle::objectForInfoDictionaryKey(std::string_view key) const {
+    auto found = infoDictionary_.find(key);
+    return found == infoDictionary_.end() ? nullptr : &found->second;
+}
+
+std::optional<std::string> Bundle::bundleIdentifier() const {
+    const PropertyList* identifier = objectForInfoDictionaryKey("CFBundleIdentifier");
+    if (identifier == nullptr || identifier->stringValue() == nullptr) {
+        return std::nullopt;
+    }
+    return *identifier->stringValue();
+}
+
+} // namespace tolvane
