@@ -95,7 +95,7 @@ Png::Decoded Png::decode(std::span<const std::uint8_t> bytes, const PngLimits& l
     error = spng_get_ihdr(context.get(), &header);
     if (error == SPNG_EWIDTH || error == SPNG_EHEIGHT || error == SPNG_EUSER_WIDTH ||
         error == SPNG_EUSER_HEIGHT) {
-        return {std::nullopt, "dimensions exceed the limit"};
+        return {std::nullopt, "dimensions exceed the limit", true};
     }
     if (error != 0) {
         return {std::nullopt, spngFailure("bad header", error)};
@@ -103,8 +103,10 @@ Png::Decoded Png::decode(std::span<const std::uint8_t> bytes, const PngLimits& l
     const std::uint64_t pixelCount = std::uint64_t{header.width} * header.height;
     if (header.width > limits.maxWidth || header.height > limits.maxHeight ||
         pixelCount > limits.maxPixelCount) {
-        return {std::nullopt, "dimensions " + std::to_string(header.width) + "x" +
-                                  std::to_string(header.height) + " exceed the limit"};
+        return {std::nullopt,
+                "dimensions " + std::to_string(header.width) + "x" + std::to_string(header.height) +
+                    " exceed the limit",
+                true};
     }
 
     std::size_t length = 0;

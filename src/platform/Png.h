@@ -25,7 +25,8 @@ public:
 
     struct Decoded {
         std::optional<Image> image;
-        std::string failure; // why there is no image; empty on success
+        std::string failure;   // why there is no image; empty on success
+        bool tooLarge = false; // the failure is the limits, not damage
     };
 
     // An 8-bit RGBA PNG with straight (not premultiplied) alpha; nothing when

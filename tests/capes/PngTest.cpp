@@ -126,11 +126,13 @@ TEST(Png, RefusesImagesBeyondTheLimitsBeforeDecoding) {
 
     auto huge = Png::decode(withClaimedSize(*png, 100000, 100000));
     EXPECT_FALSE(huge.image);
+    EXPECT_TRUE(huge.tooLarge);
     EXPECT_NE(huge.failure.find("exceed the limit"), std::string::npos) << huge.failure;
 
     // Within the width and height limits but too many pixels in all.
     auto tooManyPixels = Png::decode(*png, PngLimits{10, 10, 14});
     EXPECT_FALSE(tooManyPixels.image);
+    EXPECT_TRUE(tooManyPixels.tooLarge);
     EXPECT_EQ(tooManyPixels.failure, "dimensions 5x3 exceed the limit");
 
     auto tooWide = Png::decode(*png, PngLimits{4, 10, 100});
@@ -160,6 +162,7 @@ TEST(Png, RejectsDamagedInputWithAReason) {
         auto decoded = Png::decode(damaged[i]);
         EXPECT_FALSE(decoded.image) << "case " << i;
         EXPECT_FALSE(decoded.failure.empty()) << "case " << i;
+        EXPECT_FALSE(decoded.tooLarge) << "case " << i;
     }
 }
 
