@@ -87,6 +87,14 @@ std::string trimmedWhitespace(const std::string& text) {
     return text.substr(start, end - start);
 }
 
+std::u32string unicodeScalars(const std::string& text) {
+    std::u32string scalars;
+    for (std::size_t index = 0; index < text.size();) {
+        scalars += decodeScalar(text, index);
+    }
+    return scalars;
+}
+
 InputLanguage InputLanguage::make(const std::string& rawCode, const std::string& rawDisplayName,
                                   const std::string& rawSourceID) {
     InputLanguage language;

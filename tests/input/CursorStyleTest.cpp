@@ -5,10 +5,14 @@
 namespace tolvane {
 namespace {
 
-InputLanguage language(const std::string& code) { return InputLanguage::make(code, "Name", "id"); }
+InputLanguage language(const std::string& code) {
+    return InputLanguage::make(code, "Name", "id");
+}
 
 // The hashed colour a language gets: its hue in degrees, fixed saturation and brightness.
-Color hashedColor(double degrees) { return Color::calibratedHSB(degrees / 360.0, 0.72, 0.78, 1.0); }
+Color hashedColor(double degrees) {
+    return Color::calibratedHSB(degrees / 360.0, 0.72, 0.78, 1.0);
+}
 
 void expectMarker(const std::optional<CursorMarker>& marker, const std::optional<std::string>& text,
                   Color fill, Color textColor, Color border, double borderWidth) {
@@ -52,8 +56,8 @@ TEST(CursorStyle, EachStyleDrawsItsOwnLook) {
                      InputLanguage::badgeText(code), Color::systemYellow(), Color::black(),
                      Color::black().withAlpha(0.9), 1.2);
     }
-    expectMarker(CursorStyle(CursorStyle::dotBadge).marker(language("en")), std::nullopt, englishBlue,
-                 Color::clear(), Color::black().withAlpha(0.85), 1.4);
+    expectMarker(CursorStyle(CursorStyle::dotBadge).marker(language("en")), std::nullopt,
+                 englishBlue, Color::clear(), Color::black().withAlpha(0.85), 1.4);
     expectMarker(CursorStyle(CursorStyle::letterBadge).marker(language("ru")), "\u0420\u0443",
                  Color::systemRed(), Color::white(), Color::white().withAlpha(0.85), 1.0);
 }
@@ -65,8 +69,11 @@ TEST(CursorStyle, OtherLanguagesGetTheirStableHashedColour) {
         double hueDegrees;
     };
     // "eng" is not "en": only whole codes get the fixed colours.
-    const Case cases[] = {{"de", "DE", 338}, {"zh-hans", "\u7B80", 194}, {"unknown", "??", 121},
-                          {"eng", "ENG", 191}, {"fr", "FR", 81}};
+    const Case cases[] = {{"de", "DE", 338},
+                          {"zh-hans", "\u7B80", 194},
+                          {"unknown", "??", 121},
+                          {"eng", "ENG", 191},
+                          {"fr", "FR", 81}};
     for (const auto& entry : cases) {
         auto letter = CursorStyle(CursorStyle::letterBadge).marker(language(entry.code));
         expectMarker(letter, entry.badge, hashedColor(entry.hueDegrees), Color::white(),

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/AppLog.h"
+#include "support/TemporaryDirectory.h"
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tolvane::testing {
+
+// Points the process log at a file of its own, with debug lines on, for the
+// life of the object; afterwards logging is off.
+class LogCapture {
+  public:
+    LogCapture() {
+        AppLog::configure({Environment(EnvironmentMap{{"TOLVANE_VERBOSE", "1"}}),
+                           folder_ / "Tolvane.log", nullptr});
+    }
+    ~LogCapture() {
+        AppLog::configure({Environment(EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}),
+                           folder_ / "off.log", nullptr});
+    }
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    // Every line written so far, without its timestamp: "[INFO] message".
+    std::vector<std::string> lines() const {
+        AppLog::flush();
+        std::istringstream content(readFile(folder_ / "Tolvane.log"));
+        std::vector<std::string> result;
+        for (std::string line; std::getline(content, line);) {
+            auto space = line.find(' ');
+            result.push_back(space == std::string::npos ? line : line.substr(space + 1));
+        }
+        return result;
+    }
+
+    // The lines written since the last call.
+    std::vector<std::string> takeLines() {
+        auto all = lines();
+        std::vector<std::string> fresh(all.begin() + static_cast<std::ptrdiff_t>(taken_),
+                                       all.end());
+        taken_ = all.size();
+        return fresh;
+    }
+
+  private:
+    TemporaryDirectory folder_;
+    std::size_t taken_ = 0;
+};
+
+} // namespace tolvane::testing
