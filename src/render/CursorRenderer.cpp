@@ -144,23 +144,51 @@ DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
     return result;
 }
 
-std::optional<Image> CursorRenderer::render(const Image& image, CursorSize size,
-                                            const std::optional<CursorMarker>& marker, double scale) {
-    const auto pixelWidth = pixelCount(size.width, scale);
-    const auto pixelHeight = pixelCount(size.height, scale);
+std::optional<Image> CursorRenderer::render(const StandardCursor& cursor, const std::optional<CursorMarker>& marker,
+                                            double scale) {
+    const auto pixelWidth = pixelCount(cursor.width, scale);
+    const auto pixelHeight = pixelCount(cursor.height, scale);
     if (!pixelWidth || !pixelHeight) {
         return std::nullopt;
     }
-    auto canvas = Canvas::make(*pixelWidth, *pixelHeight, size.width, size.height);
+    auto canvas = Canvas::make(*pixelWidth, *pixelHeight, cursor.width, cursor.height);
     if (!canvas) {
         return std::nullopt;
     }
-    drawImage(canvas->context(), image, 0, 0, size.width, size.height);
+    drawImage(canvas->context(), cursor.image, 0, 0, cursor.width, cursor.height);
     if (marker) {
-        drawMarker(canvas->context(), *marker, Rect{{0, 0}, {size.width, size.height}}, std::nullopt, DecorationFlags{},
-                   nullptr);
+        drawMarker(canvas->context(), *marker, Rect{{0, 0}, {cursor.width, cursor.height}}, std::nullopt,
+                   DecorationFlags{}, nullptr);
     }
     return std::move(*canvas).finish();
+}
+
+std::vector<Image> CursorRenderer::fallbackImages(CursorTemplate cursorTemplate,
+                                                  const std::optional<CursorMarker>& marker,
+                                                  const StandardCursors& standardCursors) {
+    StandardCursorKind kind = StandardCursorKind::arrow;
+    switch (cursorTemplate) {
+    case CursorTemplate::arrow:
+        kind = StandardCursorKind::arrow;
+        break;
+    case CursorTemplate::iBeam:
+        kind = StandardCursorKind::iBeam;
+        break;
+    case CursorTemplate::pointingHand:
+        kind = StandardCursorKind::pointingHand;
+        break;
+    }
+    std::vector<Image> images;
+    for (double scale : {1.0, 2.0, 5.0, 10.0}) {
+        // The framework's cursor holds a picture for every density, as its
+        // image representations do.
+        if (auto cursor = standardCursors.cursor(kind, scale)) {
+            if (auto image = render(*cursor, marker, scale)) {
+                images.push_back(std::move(*image));
+            }
+        }
+    }
+    return images;
 }
 
 void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, const Rect& canvas,

@@ -4,6 +4,7 @@
 #include "cursors/CursorSnapshot.h"
 #include "cursors/CursorTemplate.h"
 #include "platform/Image.h"
+#include "platform/StandardCursors.h"
 #include "render/CursorStyle.h"
 #include "render/MarkerGeometry.h"
 #include "render/ShapeMask.h"
@@ -28,10 +29,14 @@ public:
                                             std::optional<CursorTemplate> cursorTemplate, bool isHorizontalResize,
                                             bool isVerticalResize, bool isDiagonalResize, bool isLeftHanded);
 
-    // The image drawn at `scale` pixels per point onto a canvas of `size`
-    // points, with the marker placed on the canvas as a whole.
-    static std::optional<Image> render(const Image& image, CursorSize size, const std::optional<CursorMarker>& marker,
+    // The cursor's image drawn at `scale` pixels per point onto a canvas of
+    // the cursor's size, with the marker placed on the canvas as a whole.
+    static std::optional<Image> render(const StandardCursor& cursor, const std::optional<CursorMarker>& marker,
                                        double scale);
+    // The framework's cursor of the template's kind rendered at 1, 2, 5 and
+    // 10 pixels per point; those that fail are left out.
+    static std::vector<Image> fallbackImages(CursorTemplate cursorTemplate, const std::optional<CursorMarker>& marker,
+                                             const StandardCursors& standardCursors);
 
     static std::optional<Image> mirrorHorizontally(const Image& image);
     // Every image mirrored (those that fail are left out) and the hot spot

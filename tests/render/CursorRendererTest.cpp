@@ -296,17 +296,27 @@ TEST(CursorRenderer, BadgeTextIsDrawnCentredInTheDisc) {
 }
 
 TEST(CursorRenderer, RenderDrawsTheImageAtAScaleWithTheMarkerOnTheWholeCanvas) {
-    auto block = blockSnapshot({16, 16}, 0, 0, 4, 4, {1});
+    auto block = blockSnapshot({16, 16}, 0, 0, 4, 4, {2});
+    const StandardCursor cursor{block.images[0], 16, 16, 1, 1};
 
-    auto plain = CursorRenderer::render(block.images[0], {16, 16}, std::nullopt, 2);
+    auto plain = CursorRenderer::render(cursor, std::nullopt, 2);
     ASSERT_TRUE(plain);
     EXPECT_EQ(plain->width(), 32);
     EXPECT_EQ(plain->height(), 32);
-    EXPECT_EQ(plain->alphaAt(6, 6), 255);
-    EXPECT_EQ(plain->alphaAt(9, 9), 0);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            ASSERT_EQ(plain->pixel(x, y), block.images[0].pixel(x, y)) << x << "," << y;
+        }
+    }
+    // Another scale resamples the image onto its own canvas.
+    auto triple = CursorRenderer::render(cursor, std::nullopt, 3);
+    ASSERT_TRUE(triple);
+    EXPECT_EQ(triple->width(), 48);
+    EXPECT_EQ(triple->alphaAt(5, 5), 255);
+    EXPECT_EQ(triple->alphaAt(20, 20), 0);
 
     // The inner area is 15 x 15, so the disc shrinks to 15 and fills it.
-    auto marked = CursorRenderer::render(block.images[0], {16, 16}, dotMarker(), 2);
+    auto marked = CursorRenderer::render(cursor, dotMarker(), 2);
     ASSERT_TRUE(marked);
     const Found fill = fillPixels(*marked, dotMarker().fillColor);
     EXPECT_NEAR(fill.centreX, 16, 0.3);
@@ -315,7 +325,7 @@ TEST(CursorRenderer, RenderDrawsTheImageAtAScaleWithTheMarkerOnTheWholeCanvas) {
 
     // A 5 x 5 canvas has no room for a disc: only the image is drawn.
     auto small = blockSnapshot({5, 5}, 1, 1, 2, 2, {2});
-    auto tiny = CursorRenderer::render(small.images[0], {5, 5}, dotMarker(), 2);
+    auto tiny = CursorRenderer::render({small.images[0], 5, 5, 0, 0}, dotMarker(), 2);
     ASSERT_TRUE(tiny);
     for (int y = 0; y < 10; ++y) {
         for (int x = 0; x < 10; ++x) {
@@ -323,7 +333,44 @@ TEST(CursorRenderer, RenderDrawsTheImageAtAScaleWithTheMarkerOnTheWholeCanvas) {
         }
     }
 
-    EXPECT_FALSE(CursorRenderer::render(block.images[0], {16, 16}, dotMarker(), std::nan("")));
+    EXPECT_FALSE(CursorRenderer::render(cursor, dotMarker(), std::nan("")));
+    EXPECT_FALSE(CursorRenderer::render({block.images[0], 0, 16, 0, 0}, dotMarker(), 2));
+}
+
+// Standard cursors drawn as a block in the top-left quarter, at any scale;
+// the I-beam is missing and 5x cannot be drawn.
+class BlockStandardCursors final : public StandardCursors {
+public:
+    std::optional<StandardCursor> cursor(StandardCursorKind kind, double scale) const override {
+        requests.push_back(scale);
+        if (kind == StandardCursorKind::iBeam || scale == 5.0) {
+            return std::nullopt;
+        }
+        const int density = static_cast<int>(scale);
+        auto block = blockSnapshot({20, 24}, 0, 0, 10, 12, {density});
+        return StandardCursor{block.images[0], 20, 24, 2, 2};
+    }
+    mutable std::vector<double> requests;
+};
+
+TEST(CursorRenderer, FallbackImagesRenderTheStandardCursorAtFourScales) {
+    BlockStandardCursors cursors;
+    auto images = CursorRenderer::fallbackImages(CursorTemplate::arrow, std::nullopt, cursors);
+    EXPECT_THAT(cursors.requests, ElementsAre(1.0, 2.0, 5.0, 10.0));
+    // 5x could not be drawn and is left out.
+    ASSERT_EQ(images.size(), 3u);
+    EXPECT_EQ(images[0].width(), 20);
+    EXPECT_EQ(images[1].width(), 40);
+    EXPECT_EQ(images[2].width(), 200);
+    EXPECT_EQ(images[2].height(), 240);
+    EXPECT_EQ(images[2].alphaAt(99, 119), 255);
+    EXPECT_EQ(images[2].alphaAt(100, 120), 0);
+
+    auto marked = CursorRenderer::fallbackImages(CursorTemplate::pointingHand, dotMarker(), cursors);
+    ASSERT_EQ(marked.size(), 3u);
+    EXPECT_GT(fillPixels(marked[1], dotMarker().fillColor).count, 0);
+
+    EXPECT_TRUE(CursorRenderer::fallbackImages(CursorTemplate::iBeam, dotMarker(), cursors).empty());
 }
 
 TEST(CursorRenderer, MirrorsPixelsAndLogs) {
