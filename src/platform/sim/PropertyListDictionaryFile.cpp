@@ -1,0 +1,43 @@
+#include "platform/sim/PropertyListDictionaryFile.h"
+
+#include "platform/PropertyListSerialization.h"
+
+#include <system_error>
+
+namespace tolvane {
+
+Result<PropertyList::Dictionary> PropertyListDictionaryFile::read() const {
+    auto stored = PropertyListSerialization::readFile(path_);
+    if (!stored) {
+        if (stored.failure().isFileNotFound()) {
+            return PropertyList::Dictionary{};
+        }
+        return stored.failure();
+    }
+    PropertyList root = std::move(stored).value();
+    auto* dictionary = root.dictionaryValue();
+    if (dictionary == nullptr) {
+        return Failure{"property list root is not a dictionary: " + path_.string()};
+    }
+    return std::move(*dictionary);
+}
+
+Result<void> PropertyListDictionaryFile::update(const std::function<bool(PropertyList::Dictionary&)>& change) {
+    auto dictionary = read();
+    if (!dictionary) {
+        return Failure{"not overwriting unreadable " + path_.string() + " (" + dictionary.error() + ")",
+                       dictionary.failure().systemError};
+    }
+    if (!change(dictionary.value())) {
+        return Result<void>::success();
+    }
+    std::error_code error;
+    std::filesystem::create_directories(path_.parent_path(), error);
+    if (error) {
+        return Failure{"cannot create " + path_.parent_path().string() + ": " + error.message(), error.value()};
+    }
+    return PropertyListSerialization::writeFile(PropertyList(std::move(dictionary).value()), path_,
+                                                PropertyListFormat::binary);
+}
+
+} // namespace tolvane
