@@ -1,3 +1,4 @@
+#include "capes/PngCraft.h"
 #include "platform/Png.h"
 
 #include <gtest/gtest.h>
@@ -19,34 +20,6 @@ Image sampleImage() {
         0xfe00fe00, 0x02020202, 0xffffffff, 0x10080402, 0x80808080,
     };
     return *Image::fromPixels(width, height, width * 4, reinterpret_cast<const unsigned char*>(pixels.data()));
-}
-
-std::uint32_t crc32(const std::uint8_t* data, std::size_t length) {
-    std::uint32_t crc = 0xffffffffu;
-    for (std::size_t i = 0; i < length; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
-void putBigEndian(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
-    bytes[offset] = static_cast<std::uint8_t>(value >> 24);
-    bytes[offset + 1] = static_cast<std::uint8_t>(value >> 16);
-    bytes[offset + 2] = static_cast<std::uint8_t>(value >> 8);
-    bytes[offset + 3] = static_cast<std::uint8_t>(value);
-}
-
-// A valid file whose header claims other dimensions (with a matching checksum).
-std::vector<std::uint8_t> withClaimedSize(std::vector<std::uint8_t> png, std::uint32_t width,
-                                          std::uint32_t height) {
-    // Signature (8), IHDR length (4), "IHDR" (4), width, height, 5 more bytes, CRC.
-    putBigEndian(png, 16, width);
-    putBigEndian(png, 20, height);
-    putBigEndian(png, 29, crc32(png.data() + 12, 17));
-    return png;
 }
 
 std::vector<std::uint8_t> encodeWithSpng(std::uint32_t width, std::uint32_t height, std::uint8_t colorType,
@@ -124,7 +97,7 @@ TEST(Png, RefusesImagesBeyondTheLimitsBeforeDecoding) {
     auto png = Png::encode(sampleImage());
     ASSERT_TRUE(png);
 
-    auto huge = Png::decode(withClaimedSize(*png, 100000, 100000));
+    auto huge = Png::decode(testing::withClaimedSize(*png, 100000, 100000));
     EXPECT_FALSE(huge.image);
     EXPECT_TRUE(huge.tooLarge);
     EXPECT_NE(huge.failure.find("exceed the limit"), std::string::npos) << huge.failure;
@@ -152,7 +125,7 @@ TEST(Png, RejectsDamagedInputWithAReason) {
         std::vector<std::uint8_t>(png->begin(), png->begin() + 20),
         std::vector<std::uint8_t>(png->begin(), png->end() - 20),
         // Claims more rows than its data holds.
-        withClaimedSize(*png, 5, 300),
+        testing::withClaimedSize(*png, 5, 300),
     };
     auto flipped = *png;
     flipped[flipped.size() / 2] ^= 0xff; // broken checksum inside the image data

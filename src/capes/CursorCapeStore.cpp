@@ -1,0 +1,376 @@
+#include "capes/CursorCapeStore.h"
+
+#include "app/AppLog.h"
+#include "cursors/Fnv1a.h"
+#include "platform/Environment.h"
+#include "platform/FileIO.h"
+#include "platform/PropertyListSerialization.h"
+
+#include <cerrno>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+namespace tolvane {
+namespace {
+
+constexpr std::int64_t payloadVersion = 5;
+constexpr std::string_view allowedCharacters = "abcdefghijklmnopqrstuvwxyz0123456789._-";
+// Root, "Cursors", a cursor, "Representations": anything deeper is not a cape.
+constexpr int maxCapeDepth = 8;
+
+std::string capeIdentifier(const std::string& language, const std::string& style) {
+    return "com.tolvane." + language + "." + style;
+}
+
+std::string uppercasedASCII(std::string text) {
+    for (char& character : text) {
+        if (character >= 'a' && character <= 'z') {
+            character = static_cast<char>(character - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+bool fileExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+} // namespace
+
+CursorCapeStore& CursorCapeStore::shared(const UserFolders& folders) {
+    static CursorCapeStore* store = new CursorCapeStore(folders); // never released
+    return *store;
+}
+
+CursorCapeStore::CursorCapeStore(const UserFolders& folders, CapeLimits limits) : limits_(limits) {
+    auto applicationSupport = folders.applicationSupportDirectory();
+    if (!applicationSupport) {
+        AppLog::error("CursorCapeStore init failed: Application Support directory unavailable");
+        return;
+    }
+    const std::filesystem::path directory = *applicationSupport / "Tolvane" / "capes";
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error || !std::filesystem::is_directory(directory)) {
+        if (!error) {
+            error = std::make_error_code(std::errc::not_a_directory);
+        }
+        AppLog::error("CursorCapeStore init failed: unable to create directory " + directory.string() +
+                      " error=" + error.message());
+        return;
+    }
+    capesDirectory_ = directory;
+    AppLog::info("CursorCapeStore directory ready: " + directory.string());
+}
+
+std::string CursorCapeStore::sanitizeComponent(const std::string& component) {
+    // Every byte of a multi-byte character is outside the allowed set, and a
+    // run of those becomes one "-", so bytes serve as well as characters here.
+    std::string result;
+    bool lastWasDash = false;
+    for (char byte : component) {
+        char lowered = (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte - 'A' + 'a') : byte;
+        if (allowedCharacters.find(lowered) != std::string_view::npos) {
+            result += lowered;
+            lastWasDash = false;
+        } else {
+            if (!lastWasDash) {
+                result += '-';
+            }
+            lastWasDash = true;
+        }
+    }
+    const auto first = result.find_first_not_of('-');
+    if (first == std::string::npos) {
+        return "unknown";
+    }
+    return result.substr(first, result.find_last_not_of('-') - first + 1);
+}
+
+PropertyList::Dictionary CursorCapeStore::buildCapeDictionary(const CursorSet& cursors) {
+    PropertyList::Dictionary dictionary;
+    for (const auto& [identifier, payload] : cursors) {
+        PropertyList::Array frames;
+        for (const Image& image : payload.images) {
+            if (auto png = Png::encode(image)) {
+                frames.emplace_back(std::move(*png));
+            }
+        }
+        if (frames.empty()) {
+            continue;
+        }
+        const CursorSnapshot& snapshot = payload.snapshot;
+        const std::size_t frameCount = snapshot.frameCount > 0 ? snapshot.frameCount : frames.size();
+        dictionary.emplace(identifier, PropertyList::Dictionary{
+                                           {"FrameCount", static_cast<std::int64_t>(frameCount)},
+                                           {"FrameDuration", snapshot.frameDuration},
+                                           {"HotSpotX", snapshot.hotSpot.x},
+                                           {"HotSpotY", snapshot.hotSpot.y},
+                                           {"PointsWide", snapshot.size.width},
+                                           {"PointsHigh", snapshot.size.height},
+                                           {"Representations", std::move(frames)},
+                                       });
+    }
+    return dictionary;
+}
+
+std::optional<std::filesystem::path> CursorCapeStore::saveCape(const std::string& languageCode,
+                                                               const std::string& styleCode,
+                                                               const CursorSet& cursors) {
+    if (cursors.empty()) {
+        AppLog::warn("CursorCapeStore save skipped: empty cursors payload");
+        return std::nullopt;
+    }
+    if (!capesDirectory_) {
+        AppLog::error("CursorCapeStore save failed: capes directory unavailable");
+        return std::nullopt;
+    }
+    const std::string language = sanitizeComponent(lowercasedASCII(languageCode));
+    const std::string style = sanitizeComponent(lowercasedASCII(styleCode));
+    const std::string identifier = capeIdentifier(language, style);
+    const std::filesystem::path file = *capesDirectory_ / (identifier + ".cape");
+
+    PropertyList::Dictionary cursorDictionary = buildCapeDictionary(cursors);
+    if (cursorDictionary.empty()) {
+        AppLog::warn("CursorCapeStore save skipped: no serializable cursor frames");
+        return std::nullopt;
+    }
+    const std::size_t cursorCount = cursorDictionary.size();
+    const PropertyList root(PropertyList::Dictionary{
+        {"MinimumVersion", 2.0},
+        {"Version", 2.0},
+        {"Cursors", std::move(cursorDictionary)},
+        {"Author", "Tolvane"},
+        {"Cloud", false},
+        {"HiDPI", true},
+        {"Identifier", identifier},
+        {"CapeName", "Tolvane " + uppercasedASCII(language) + " " + style},
+        {"CapeVersion", 1.0},
+        {"TolvanePayloadVersion", payloadVersion},
+        {"TolvaneLanguageCode", language},
+        {"TolvaneStyleCode", style},
+    });
+    auto bytes = PropertyListSerialization::serialize(root, PropertyListFormat::binary);
+    if (!bytes) {
+        AppLog::error("CursorCapeStore save failed: property list serialization error");
+        return std::nullopt;
+    }
+    const std::string hashKey = language + "|" + style;
+    const std::uint64_t hash = fnv1a64(*bytes);
+
+    std::optional<std::filesystem::path> saved;
+    queue_.sync([&] {
+        auto previous = lastSavedHashes_.find(hashKey);
+        if (previous != lastSavedHashes_.end() && previous->second == hash && fileExists(file)) {
+            AppLog::debug("CursorCapeStore save skipped: unchanged cape " + identifier);
+            saved = file;
+            return;
+        }
+        auto written = atomicWrite(file, *bytes);
+        if (!written) {
+            AppLog::error("CursorCapeStore save failed: path=" + file.string() + " error=" + written.error());
+            return;
+        }
+        lastSavedHashes_[hashKey] = hash;
+        AppLog::info("CursorCapeStore saved " + file.string() + " cursors=" + std::to_string(cursorCount) +
+                     " bytes=" + std::to_string(bytes->size()) + " hash=" + hexDigest(hash));
+        saved = file;
+    });
+    return saved;
+}
+
+std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::string& languageCode,
+                                                                     const std::string& styleCode) {
+    if (!capesDirectory_) {
+        AppLog::error("CursorCapeStore load failed: capes directory unavailable");
+        return std::nullopt;
+    }
+    const std::string language = sanitizeComponent(lowercasedASCII(languageCode));
+    const std::string style = sanitizeComponent(lowercasedASCII(styleCode));
+    const std::string fileName = capeIdentifier(language, style) + ".cape";
+    const std::filesystem::path file = *capesDirectory_ / fileName;
+
+    if (!fileExists(file)) {
+        AppLog::info("CursorCapeStore load skipped: cape missing " + fileName);
+        return std::nullopt;
+    }
+    const auto refuse = [&](const std::string& reason) {
+        AppLog::error("CursorCapeStore load failed: cape exceeds limits " + file.string() + " reason=" + reason);
+        return std::nullopt;
+    };
+    auto bytes = readFileContents(file, limits_.maxFileBytes);
+    if (!bytes) {
+        if (bytes.failure().systemError == EFBIG) {
+            return refuse(bytes.error());
+        }
+        AppLog::error("CursorCapeStore load failed: unreadable file " + file.string());
+        return std::nullopt;
+    }
+
+    PropertyListLimits plistLimits;
+    plistLimits.maxBytes = limits_.maxFileBytes;
+    plistLimits.maxDepth = maxCapeDepth;
+    auto root = PropertyListSerialization::parse(*bytes, plistLimits);
+    const PropertyList::Dictionary* rootDictionary = root ? root->dictionaryValue() : nullptr;
+    const PropertyList* cursorsValue = root ? root->find("Cursors") : nullptr;
+    if (!rootDictionary || rootDictionary->empty() || !cursorsValue || !cursorsValue->dictionaryValue()) {
+        AppLog::error("CursorCapeStore load failed: malformed plist " + file.string());
+        return std::nullopt;
+    }
+    if (!isCompatible(*root, language, style)) {
+        AppLog::warn("CursorCapeStore load skipped: incompatible metadata " + fileName);
+        return std::nullopt;
+    }
+    const PropertyList::Dictionary& cursors = *cursorsValue->dictionaryValue();
+    if (cursors.size() > limits_.maxCursors) {
+        return refuse(std::to_string(cursors.size()) + " cursors");
+    }
+
+    CursorSet result;
+    std::uint64_t totalPixels = 0;
+    for (const auto& [identifier, value] : cursors) {
+        auto payload = readCursor(identifier, value, totalPixels);
+        if (!payload) {
+            return refuse(payload.error());
+        }
+        if (*payload) {
+            result.emplace(identifier, std::move(*payload.value()));
+        }
+    }
+
+    if (result.empty()) {
+        AppLog::warn("CursorCapeStore load result empty: " + file.string());
+        return std::nullopt;
+    }
+    AppLog::info("CursorCapeStore loaded " + file.string() + " cursors=" + std::to_string(result.size()) +
+                 " bytes=" + std::to_string(bytes->size()));
+    return result;
+}
+
+Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::string& identifier,
+                                                                 const PropertyList& value,
+                                                                 std::uint64_t& totalPixels) const {
+    const PropertyList::Dictionary* entry = value.dictionaryValue();
+    const PropertyList* representations = value.find("Representations");
+    if (!entry || entry->empty() || !representations || !representations->arrayValue() ||
+        representations->arrayValue()->empty()) {
+        return std::optional<CursorPayload>();
+    }
+    if (representations->arrayValue()->size() > limits_.maxFramesPerCursor) {
+        return Failure{std::to_string(representations->arrayValue()->size()) + " frames for " + identifier};
+    }
+    std::vector<Image> frames;
+    for (const PropertyList& element : *representations->arrayValue()) {
+        const PropertyList::Data* data = element.dataValue();
+        if (!data) {
+            continue;
+        }
+        auto decoded = Png::decode(*data, limits_.frame);
+        if (decoded.tooLarge) {
+            return Failure{"frame of " + identifier + ": " + decoded.failure};
+        }
+        if (!decoded.image) {
+            continue;
+        }
+        totalPixels += static_cast<std::uint64_t>(decoded.image->width()) *
+                       static_cast<std::uint64_t>(decoded.image->height());
+        if (totalPixels > limits_.maxTotalPixels) {
+            return Failure{"more than " + std::to_string(limits_.maxTotalPixels) + " pixels"};
+        }
+        frames.push_back(std::move(*decoded.image));
+    }
+    if (frames.empty()) {
+        return std::optional<CursorPayload>();
+    }
+    const auto frameCount = uintValue(value.find("FrameCount")).value_or(frames.size());
+    if (frameCount > limits_.maxFramesPerCursor) {
+        return Failure{"frame count " + std::to_string(frameCount) + " for " + identifier};
+    }
+    CursorSnapshot snapshot;
+    snapshot.size = {cgFloatValue(value.find("PointsWide")).value_or(frames.front().width()),
+                     cgFloatValue(value.find("PointsHigh")).value_or(frames.front().height())};
+    snapshot.hotSpot = {cgFloatValue(value.find("HotSpotX")).value_or(0),
+                        cgFloatValue(value.find("HotSpotY")).value_or(0)};
+    snapshot.frameCount = static_cast<std::size_t>(frameCount);
+    snapshot.frameDuration = cgFloatValue(value.find("FrameDuration")).value_or(0);
+    snapshot.images = frames;
+    return std::optional<CursorPayload>(CursorPayload{std::move(snapshot), std::move(frames)});
+}
+
+void CursorCapeStore::removeAllCapes() {
+    queue_.sync([&] {
+        if (!capesDirectory_) {
+            return;
+        }
+        std::error_code error;
+        std::filesystem::directory_iterator entries(*capesDirectory_, error);
+        if (error) {
+            return;
+        }
+        std::size_t removed = 0;
+        for (const auto& entry : entries) {
+            if (entry.path().extension() == ".cape") {
+                std::error_code ignored;
+                std::filesystem::remove(entry.path(), ignored);
+                ++removed;
+            }
+        }
+        lastSavedHashes_.clear();
+        AppLog::info("CursorCapeStore removed " + std::to_string(removed) + " cached cape files");
+    });
+}
+
+bool CursorCapeStore::isCompatible(const PropertyList& root, const std::string& languageCode,
+                                   const std::string& styleCode) {
+    if (uintValue(root.find("TolvanePayloadVersion")) != static_cast<std::uint64_t>(payloadVersion)) {
+        return false;
+    }
+    const std::string* language = root.find("TolvaneLanguageCode") ? root.find("TolvaneLanguageCode")->stringValue()
+                                                                   : nullptr;
+    if (!language || lowercasedASCII(*language) != languageCode) {
+        return false;
+    }
+    const std::string* style = root.find("TolvaneStyleCode") ? root.find("TolvaneStyleCode")->stringValue() : nullptr;
+    return style && lowercasedASCII(*style) == styleCode;
+}
+
+std::optional<std::uint64_t> CursorCapeStore::uintValue(const PropertyList* value) {
+    if (!value) {
+        return std::nullopt;
+    }
+    if (auto integer = value->integerValue()) {
+        return *integer < 0 ? 0 : static_cast<std::uint64_t>(*integer);
+    }
+    if (auto real = value->realValue()) {
+        if (!std::isfinite(*real)) {
+            return std::nullopt;
+        }
+        if (*real <= 0) {
+            return 0;
+        }
+        // Saturates instead of overflowing; the frame limit refuses it anyway.
+        if (*real >= 18446744073709551615.0) {
+            return std::numeric_limits<std::uint64_t>::max();
+        }
+        return static_cast<std::uint64_t>(*real);
+    }
+    return std::nullopt;
+}
+
+std::optional<double> CursorCapeStore::cgFloatValue(const PropertyList* value) {
+    if (!value) {
+        return std::nullopt;
+    }
+    if (auto real = value->realValue()) {
+        // Not-a-number and infinities are no usable size or position.
+        return std::isfinite(*real) ? std::optional<double>(*real) : std::nullopt;
+    }
+    if (auto integer = value->integerValue()) {
+        return static_cast<double>(*integer);
+    }
+    return std::nullopt;
+}
+
+} // namespace tolvane

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "cursors/CursorPayload.h"
+#include "platform/Png.h"
+#include "platform/PropertyList.h"
+#include "platform/Result.h"
+#include "platform/SerialQueue.h"
+#include "platform/UserFolders.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace tolvane {
+
+// What a cape read from disk may cost. Cape files are untrusted: a file over
+// any limit is refused as a whole. Each limit is far above what a save writes
+// (about 45 cursors of 4 images up to 10x, some 8 million pixels in all).
+struct CapeLimits {
+    std::size_t maxFileBytes = 64u * 1024u * 1024u;
+    std::size_t maxCursors = 1024;
+    // Images per cursor, and the largest frame count a cursor may claim.
+    std::size_t maxFramesPerCursor = 256;
+    PngLimits frame{4096, 4096, 4096ull * 4096ull};
+    // Decoded pixels of all frames together.
+    std::uint64_t maxTotalPixels = 64ull * 1024ull * 1024ull;
+};
+
+// The on-disk cache of finished cursor sets ("capes"): one binary property
+// list per language and style under Application Support/Tolvane/capes, each
+// holding every registered cursor's frames as PNG with its geometry.
+// Writes, the unchanged check and clearing run on a serial queue; loading runs
+// on the caller's thread.
+class CursorCapeStore {
+public:
+    using CursorSet = std::map<std::string, CursorPayload>;
+
+    // The process-wide store, created by the first call with that call's folders.
+    static CursorCapeStore& shared(const UserFolders& folders);
+
+    // Makes the capes folder; without Application Support or when the folder
+    // cannot be made, every save and load fails and clearing does nothing.
+    explicit CursorCapeStore(const UserFolders& folders, CapeLimits limits = {});
+    CursorCapeStore(const CursorCapeStore&) = delete;
+    CursorCapeStore& operator=(const CursorCapeStore&) = delete;
+
+    // Writes the cape unless a file with the same bytes was written by this
+    // store and still exists. Encodes each payload's `images` (not its
+    // snapshot's). The file's path, or nothing when nothing could be saved.
+    std::optional<std::filesystem::path> saveCape(const std::string& languageCode, const std::string& styleCode,
+                                                  const CursorSet& cursors);
+    // Both image lists of every loaded payload are the decoded frames.
+    std::optional<CursorSet> loadCape(const std::string& languageCode, const std::string& styleCode);
+    // Deletes every cape file and forgets what was saved.
+    void removeAllCapes();
+
+    const std::optional<std::filesystem::path>& capesDirectory() const { return capesDirectory_; }
+
+    // A code made safe for a file name: lower case, letters, digits and "._-",
+    // each run of anything else one "-", no "-" at either end, "unknown" when empty.
+    static std::string sanitizeComponent(const std::string& component);
+
+private:
+    // The "Cursors" dictionary of a save: cursors without an encodable image are left out.
+    static PropertyList::Dictionary buildCapeDictionary(const CursorSet& cursors);
+    static bool isCompatible(const PropertyList& root, const std::string& languageCode,
+                             const std::string& styleCode);
+    // One entry of "Cursors": nothing when it has no usable frame, a failure
+    // when it breaks a limit. Adds its decoded pixels to totalPixels.
+    Result<std::optional<CursorPayload>> readCursor(const std::string& identifier, const PropertyList& value,
+                                                    std::uint64_t& totalPixels) const;
+    static std::optional<std::uint64_t> uintValue(const PropertyList* value);
+    static std::optional<double> cgFloatValue(const PropertyList* value);
+
+    std::optional<std::filesystem::path> capesDirectory_;
+    std::map<std::string, std::uint64_t> lastSavedHashes_; // only touched on queue_
+    CapeLimits limits_;
+    // Last, so that it finishes its work before the state it uses goes away.
+    SerialQueue queue_{"com.tolvane.cape.store"};
+};
+
+} // namespace tolvane
