@@ -13,8 +13,7 @@ Bundle Bundle::application(const std::filesystem::path& bundlePath, const std::s
 }
 
 const PropertyList* Bundle::objectForInfoDictionaryKey(std::string_view key) const {
-    auto found = infoDictionary_.find(key);
-    return found == infoDictionary_.end() ? nullptr : &found->second;
+    return PropertyList::find(infoDictionary_, key);
 }
 
 std::optional<std::string> Bundle::bundleIdentifier() const {

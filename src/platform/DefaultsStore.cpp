@@ -65,14 +65,8 @@ std::string shortestText(double value) {
 
 std::optional<PropertyList> DefaultsStore::objectForKey(const std::string& key) const {
     auto stored = dictionaryRepresentation();
-    if (!stored) {
-        return std::nullopt;
-    }
-    auto found = stored->find(key);
-    if (found == stored->end()) {
-        return std::nullopt;
-    }
-    return found->second;
+    const PropertyList* value = stored ? PropertyList::find(stored.value(), key) : nullptr;
+    return value ? std::optional<PropertyList>(*value) : std::nullopt;
 }
 
 std::optional<std::string> DefaultsStore::stringForKey(const std::string& key) const {

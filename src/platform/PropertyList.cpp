@@ -66,11 +66,12 @@ std::optional<PropertyList::Date> PropertyList::dateValue() const {
 
 const PropertyList* PropertyList::find(std::string_view key) const {
     const auto* dictionary = dictionaryValue();
-    if (dictionary == nullptr) {
-        return nullptr;
-    }
-    auto found = dictionary->find(key);
-    return found == dictionary->end() ? nullptr : &found->second;
+    return dictionary == nullptr ? nullptr : find(*dictionary, key);
+}
+
+const PropertyList* PropertyList::find(const Dictionary& dictionary, std::string_view key) {
+    auto found = dictionary.find(key);
+    return found == dictionary.end() ? nullptr : &found->second;
 }
 
 } // namespace tolvane

@@ -65,6 +65,7 @@ public:
     // The entry under key of a dictionary; nothing for a missing key or a
     // value that is no dictionary.
     const PropertyList* find(std::string_view key) const;
+    static const PropertyList* find(const Dictionary& dictionary, std::string_view key);
 
     bool operator==(const PropertyList& other) const { return value_ == other.value_; }
 

@@ -6,18 +6,6 @@ namespace tolvane {
 
 namespace {
 
-InputSource keyboardSource(std::string sourceID, std::string name,
-                           std::optional<std::vector<std::string>> languages, bool enabled = true,
-                           bool selectCapable = true) {
-    InputSource source;
-    source.sourceID = std::move(sourceID);
-    source.localizedName = std::move(name);
-    source.languages = std::move(languages);
-    source.isEnabled = enabled;
-    source.isSelectCapable = selectCapable;
-    return source;
-}
-
 bool isSelectableKeyboardSource(const InputSource& source) {
     return source.category == InputSourceCategory::keyboardInputSource && source.isEnabled == true &&
            source.isSelectCapable == true;
@@ -33,6 +21,19 @@ bool matches(const InputSource& source, const InputSourceFilter& filter) {
 } // namespace
 
 SimInputSourceServices::SimInputSourceServices(std::shared_ptr<RunLoop> loop) : loop_(std::move(loop)) {}
+
+InputSource SimInputSourceServices::keyboardSource(std::optional<std::string> sourceID,
+                                                   std::optional<std::string> localizedName,
+                                                   std::optional<std::vector<std::string>> languages,
+                                                   std::optional<bool> enabled, std::optional<bool> selectCapable) {
+    InputSource source;
+    source.sourceID = std::move(sourceID);
+    source.localizedName = std::move(localizedName);
+    source.languages = std::move(languages);
+    source.isEnabled = enabled;
+    source.isSelectCapable = selectCapable;
+    return source;
+}
 
 std::vector<InputSource> SimInputSourceServices::defaultSources() {
     InputSource palette = keyboardSource("com.apple.CharacterPaletteIM", "Emoji & Symbols", std::nullopt);

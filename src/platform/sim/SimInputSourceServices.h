@@ -24,6 +24,11 @@ public:
 
     explicit SimInputSourceServices(std::shared_ptr<RunLoop> loop);
 
+    // A keyboard input source with these properties; absent ones stay absent.
+    static InputSource keyboardSource(std::optional<std::string> sourceID, std::optional<std::string> localizedName,
+                                      std::optional<std::vector<std::string>> languages,
+                                      std::optional<bool> enabled = true, std::optional<bool> selectCapable = true);
+
     // A set a user would recognise: English (ABC, the current one), Russian,
     // German, Dutch, Ukrainian, simplified Chinese Pinyin, traditional
     // Chinese Zhuyin, a Japanese input method (a mode that can be selected

@@ -7,14 +7,8 @@ std::optional<PropertyList> SimPreferenceDomain::copyValue(const std::string& ke
         return pending->second;
     }
     auto stored = file_.read();
-    if (!stored) {
-        return std::nullopt;
-    }
-    auto found = stored->find(key);
-    if (found == stored->end()) {
-        return std::nullopt;
-    }
-    return found->second;
+    const PropertyList* value = stored ? PropertyList::find(stored.value(), key) : nullptr;
+    return value ? std::optional<PropertyList>(*value) : std::nullopt;
 }
 
 void SimPreferenceDomain::setValue(const std::string& key, std::optional<PropertyList> value) {

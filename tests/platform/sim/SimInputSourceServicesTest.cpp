@@ -168,11 +168,7 @@ TEST(SimInputSourceServicesTest, SelectionReportsStatusesAndCanMisbehave) {
 TEST(SimInputSourceServicesTest, InstallingRemovingAndEnablingSources) {
     TestSession session;
     auto& services = *session->inputSources();
-    InputSource mode;
-    mode.sourceID = "org.example.inputmethod.Twin";
-    mode.localizedName = "Twin A";
-    mode.isEnabled = true;
-    mode.isSelectCapable = true;
+    auto mode = SimInputSourceServices::keyboardSource("org.example.inputmethod.Twin", "Twin A", std::nullopt);
     auto firstTwin = services.install(mode);
     mode.localizedName = "Twin B";
     auto secondTwin = services.install(mode);
