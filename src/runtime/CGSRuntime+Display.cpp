@@ -1,11 +1,13 @@
 // Operations on the displayed cursor as a whole: redraw, scale, hard reset,
-// discovery of the system cursors and the fingerprint of what is on screen.
+// discovery of the system cursors, the fingerprint of what is on screen and
+// synthetic mouse moves.
 #include "runtime/CGSRuntime.h"
 
 #include "app/AppLog.h"
 #include "app/LogFormat.h"
 #include "cursors/Fnv1a.h"
 #include "platform/Environment.h"
+#include "platform/EventServices.h"
 #include "runtime/Utf8.h"
 
 #include <algorithm>
@@ -214,6 +216,29 @@ std::optional<std::string> CGSRuntime::currentCursorFingerprint(std::int32_t con
                   " components=" + std::to_string(components) +
                   " bpc=" + std::to_string(bitsPerComponent));
     return fingerprint;
+}
+
+void CGSRuntime::postSyntheticMouseMovedEvents(int count) const {
+    if (count < 1) {
+        return;
+    }
+    // Without event services no event can be made.
+    const Point location = eventServices_ ? eventServices_->mouseLocation() : Point{};
+    const std::vector<Rect> screens = eventServices_ ? eventServices_->screenFrames() : std::vector<Rect>{};
+    // Screen coordinates grow upwards from the bottom-left corner of the primary
+    // screen; events are placed from its top-left corner, growing downwards.
+    const double height = screens.empty() ? location.y : screens.front().size.height;
+    const MouseEvent event{EventType::mouseMoved, {location.x, height - location.y}, MouseButton::left};
+    for (int posted = 0; posted < count; ++posted) {
+        if (!eventServices_ || !eventServices_->postMouseEvent(event)) {
+            AppLog::warn("postSyntheticMouseMovedEvents failed: unable to create CGEvent");
+            return;
+        }
+    }
+    AppLog::debug("postSyntheticMouseMovedEvents posted count=" + std::to_string(count) +
+                  " appKit=(" + logformat::number(location.x) + "," + logformat::number(location.y) +
+                  ") cg=(" + logformat::number(event.position.x) + "," +
+                  logformat::number(event.position.y) + ")");
 }
 
 } // namespace tolvane
