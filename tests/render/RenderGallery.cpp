@@ -2,11 +2,11 @@
 //   tolvane_render_gallery <folder>
 // One sheet per cursor kind: a row per style and language, right- and
 // left-handed at 1x and 2x, enlarged without smoothing on a grey backdrop.
+#include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
 #include "platform/Canvas.h"
 #include "platform/Png.h"
 #include "render/CursorRenderer.h"
-#include "render/TestArtwork.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -21,7 +21,7 @@ struct Kind {
     std::string name;
     CursorSnapshot snapshot;
     std::optional<CursorTemplate> cursorTemplate;
-    bool isHorizontalResize;
+    DecorationFlags flags;
 };
 
 struct Row {
@@ -29,56 +29,14 @@ struct Row {
     std::string code;
 };
 
-void arrow(cairo_t* context) {
-    cairo_move_to(context, 4, 4);
-    cairo_line_to(context, 4, 25);
-    cairo_line_to(context, 9, 20);
-    cairo_line_to(context, 12.5, 28);
-    cairo_line_to(context, 15.5, 26.8);
-    cairo_line_to(context, 12, 19);
-    cairo_line_to(context, 19, 19);
-    cairo_close_path(context);
-    cairo_set_source_rgb(context, 0, 0, 0);
-    cairo_fill_preserve(context);
-    cairo_set_source_rgb(context, 1, 1, 1);
-    cairo_set_line_width(context, 1.5);
-    cairo_stroke(context);
-}
-
-void iBeam(cairo_t* context) {
-    cairo_set_line_width(context, 3);
-    cairo_set_source_rgb(context, 1, 1, 1);
-    cairo_move_to(context, 4, 2);
-    cairo_line_to(context, 4, 16);
-    cairo_stroke(context);
-    cairo_set_line_width(context, 1);
-    cairo_set_source_rgb(context, 0, 0, 0);
-    cairo_move_to(context, 1, 1.5);
-    cairo_line_to(context, 7, 1.5);
-    cairo_move_to(context, 4, 1.5);
-    cairo_line_to(context, 4, 16.5);
-    cairo_move_to(context, 1, 16.5);
-    cairo_line_to(context, 7, 16.5);
-    cairo_stroke(context);
-}
-
-void horizontalResize(cairo_t* context) {
-    cairo_move_to(context, 2, 12);
-    cairo_line_to(context, 8, 6);
-    cairo_line_to(context, 8, 10);
-    cairo_line_to(context, 16, 10);
-    cairo_line_to(context, 16, 6);
-    cairo_line_to(context, 22, 12);
-    cairo_line_to(context, 16, 18);
-    cairo_line_to(context, 16, 14);
-    cairo_line_to(context, 8, 14);
-    cairo_line_to(context, 8, 18);
-    cairo_close_path(context);
-    cairo_set_source_rgb(context, 0, 0, 0);
-    cairo_fill_preserve(context);
-    cairo_set_source_rgb(context, 1, 1, 1);
-    cairo_set_line_width(context, 1.2);
-    cairo_stroke(context);
+// The simulated desktop's own artwork at 1x and 2x.
+CursorSnapshot artworkSnapshot(CursorShape shape) {
+    const CursorGeometry geometry = CursorArtwork::geometry(shape);
+    CursorSnapshot snapshot{{geometry.width, geometry.height}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
+    for (double scale : {1.0, 2.0}) {
+        snapshot.images.push_back(*Image::adopt(CursorArtwork::draw(shape, 0, scale).release()));
+    }
+    return snapshot;
 }
 
 constexpr int zoom = 4;
@@ -109,8 +67,9 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind, const std
         for (int hand = 0; hand < 2; ++hand) {
             const bool left = hand == 1;
             CursorSnapshot input = left ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
-            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate, kind.isHorizontalResize,
-                                                           false, false, left);
+            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate,
+                                                           kind.flags.isHorizontalResize, kind.flags.isVerticalResize,
+                                                           kind.flags.isDiagonalResize, left);
             for (std::size_t i = 0; i < payload.images.size(); ++i) {
                 const double x = cell * (hand * 2 + static_cast<int>(i)) + 8;
                 const double y = cell * static_cast<double>(r) + 8;
@@ -130,8 +89,9 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind, const std
         // Each decorated image at its true pixel size too, for the real look.
         for (int hand = 0; hand < 2; ++hand) {
             CursorSnapshot input = hand == 1 ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
-            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate, kind.isHorizontalResize,
-                                                           false, false, hand == 1);
+            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate,
+                                                           kind.flags.isHorizontalResize, kind.flags.isVerticalResize,
+                                                           kind.flags.isDiagonalResize, hand == 1);
             for (std::size_t i = 0; i < payload.images.size(); ++i) {
                 auto png = Png::encode(payload.images[i]);
                 auto name = kind.name + "-" + CursorStyle(rows[r].style).rawValue() + "-" + rows[r].code +
@@ -146,6 +106,39 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind, const std
     std::ofstream(folder / (kind.name + "-sheet.png"), std::ios::binary)
         .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
     return true;
+}
+
+// The 2x right-handed arrow of every row side by side, each pixel enlarged
+// eight times: for judging the text and the outline.
+void writeDetailSheet(const std::filesystem::path& folder, const Kind& kind, const std::vector<Row>& rows) {
+    const double detailZoom = 8;
+    std::vector<Image> images;
+    for (const Row& row : rows) {
+        auto marker = CursorStyle(row.style).marker(InputLanguage::make(row.code, "", ""));
+        auto payload = CursorRenderer::decoratePayload(kind.snapshot, marker, kind.cursorTemplate,
+                                                       kind.flags.isHorizontalResize, kind.flags.isVerticalResize,
+                                                       kind.flags.isDiagonalResize, false);
+        images.push_back(payload.images.back());
+    }
+    const double cellWidth = images[0].width() * detailZoom + 16;
+    const double height = images[0].height() * detailZoom + 16;
+    const double width = cellWidth * static_cast<double>(images.size());
+    auto sheet = Canvas::make(static_cast<int>(width), static_cast<int>(height), width, height);
+    cairo_t* context = sheet->context();
+    cairo_set_source_rgb(context, 0.55, 0.6, 0.65);
+    cairo_paint(context);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        cairo_save(context);
+        cairo_translate(context, cellWidth * static_cast<double>(i) + 8, 8);
+        cairo_scale(context, detailZoom, detailZoom);
+        cairo_set_source_surface(context, images[i].surface(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(context), CAIRO_FILTER_NEAREST);
+        cairo_paint(context);
+        cairo_restore(context);
+    }
+    auto png = Png::encode(*std::move(*sheet).finish());
+    std::ofstream(folder / (kind.name + "-detail.png"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
 }
 
 } // namespace
@@ -163,12 +156,17 @@ int main(int argc, char** argv) {
         {CursorStyle::highContrast, "de"}, {CursorStyle::highContrast, "ru"},
     };
     const std::vector<Kind> kinds = {
-        {"arrow", testing::drawnSnapshot({32, 32}, {4, 4}, {1, 2}, arrow), CursorTemplate::arrow, false},
-        {"ibeam", testing::drawnSnapshot({8, 18}, {4, 9}, {1, 2}, iBeam), CursorTemplate::iBeam, false},
-        {"resize", testing::drawnSnapshot({24, 24}, {12, 12}, {1, 2}, horizontalResize), std::nullopt, true},
+        {"arrow", artworkSnapshot(CursorShape::arrow), CursorTemplate::arrow, {}},
+        {"ibeam", artworkSnapshot(CursorShape::iBeam), CursorTemplate::iBeam, {}},
+        {"hand", artworkSnapshot(CursorShape::pointingHand), CursorTemplate::pointingHand, {}},
+        {"resize-left-right", artworkSnapshot(CursorShape::resizeLeftRight), std::nullopt, {true, false, false, false}},
+        {"resize-up-down", artworkSnapshot(CursorShape::resizeUpDown), std::nullopt, {false, true, false, false}},
+        {"resize-diagonal", artworkSnapshot(CursorShape::resizeNorthWestSouthEast), std::nullopt,
+         {false, false, true, false}},
     };
     for (const Kind& kind : kinds) {
         writeSheet(folder, kind, rows);
     }
+    writeDetailSheet(folder, kinds[0], rows);
     return 0;
 }
