@@ -111,11 +111,8 @@ std::optional<PropertyList> CursorPreferences::storedObject(const std::string& k
         AppLog::warn("Preference store unreadable: key=" + key + " error=" + stored.error());
         return std::nullopt;
     }
-    auto found = stored->find(key);
-    if (found == stored->end()) {
-        return std::nullopt;
-    }
-    return found->second;
+    const PropertyList* value = PropertyList::find(stored.value(), key);
+    return value ? std::optional<PropertyList>(*value) : std::nullopt;
 }
 
 std::optional<CursorStyle> CursorPreferences::storedStyle(const std::string& key) const {

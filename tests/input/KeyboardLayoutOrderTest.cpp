@@ -1,5 +1,5 @@
 #include "input/KeyboardLayoutController.h"
-#include "input/KeyboardSource.h"
+#include "platform/sim/SimInputSourceServices.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -94,7 +94,7 @@ TEST(KeyboardLayoutOrder, FollowsTheLocalesCollationAndCaseRules) {
 }
 
 TEST(KeyboardInputSourceChoice, DescribesASourceForTheMenu) {
-    auto english = KeyboardLayoutController::choice(testing::keyboardSource(
+    auto english = KeyboardLayoutController::choice(SimInputSourceServices::keyboardSource(
         "com.apple.keylayout.US", "U.S.", std::vector<std::string>{"en-US", "fr"}));
     ASSERT_TRUE(english.has_value());
     EXPECT_EQ(*english, (KeyboardInputSourceChoice{"com.apple.keylayout.US", "U.S.", "en", "En"}));
@@ -102,21 +102,21 @@ TEST(KeyboardInputSourceChoice, DescribesASourceForTheMenu) {
 
     // No languages: unknown; no name: listed under its identifier, which stays untrimmed.
     auto bare = KeyboardLayoutController::choice(
-        testing::keyboardSource(" com.example.x", std::nullopt, std::nullopt));
+        SimInputSourceServices::keyboardSource(" com.example.x", std::nullopt, std::nullopt));
     ASSERT_TRUE(bare.has_value());
     EXPECT_EQ(*bare,
               (KeyboardInputSourceChoice{" com.example.x", " com.example.x", "unknown", "??"}));
     EXPECT_EQ(bare->menuTitle(), " com.example.x [??]");
 
-    auto empty = KeyboardLayoutController::choice(
-        testing::keyboardSource("com.example.y", "Empty", std::vector<std::string>{}));
+    auto empty = KeyboardLayoutController::choice(SimInputSourceServices::keyboardSource(
+        "com.example.y", "Empty", std::vector<std::string>{}));
     ASSERT_TRUE(empty.has_value());
     EXPECT_EQ(empty->languageCode, "unknown");
 
-    EXPECT_FALSE(
-        KeyboardLayoutController::choice(testing::keyboardSource("", "Nameless", std::nullopt)));
     EXPECT_FALSE(KeyboardLayoutController::choice(
-        testing::keyboardSource(std::nullopt, "Nameless", std::nullopt)));
+        SimInputSourceServices::keyboardSource("", "Nameless", std::nullopt)));
+    EXPECT_FALSE(KeyboardLayoutController::choice(
+        SimInputSourceServices::keyboardSource(std::nullopt, "Nameless", std::nullopt)));
 
     // A choice built without a badge still shows the one of its language.
     EXPECT_EQ((KeyboardInputSourceChoice{"id", "Russian", "ru", ""}.menuTitle()),

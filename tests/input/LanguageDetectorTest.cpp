@@ -1,7 +1,7 @@
 #include "input/LanguageDetector.h"
 
-#include "input/KeyboardSource.h"
 #include "input/LogCapture.h"
+#include "support/TestSession.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -77,22 +77,22 @@ TEST(LanguageDetectorFallback, RecognisesEveryWellKnownWordAsAWholeWord) {
 
 TEST(LanguageDetectorDerivation, DeclaredLanguageWinsAndIsLogged) {
     testing::LogCapture log;
-    auto state = LanguageDetector::languageState(testing::keyboardSource(
+    auto state = LanguageDetector::languageState(SimInputSourceServices::keyboardSource(
         "com.apple.keylayout.German", "German", std::vector<std::string>{"de"}));
     EXPECT_EQ(state.language, InputLanguage::make("de", "German", "com.apple.keylayout.German"));
     EXPECT_EQ(state.language.badgeText(), "DE");
 
     // The table is never consulted when a language is declared, and only the
     // first declared language counts even when it means nothing.
-    auto declared = LanguageDetector::languageState(testing::keyboardSource(
+    auto declared = LanguageDetector::languageState(SimInputSourceServices::keyboardSource(
         "com.apple.keylayout.Russian", "Russian", std::vector<std::string>{"en-GB", "ru"}));
     EXPECT_EQ(declared.language.code(), "en");
-    auto meaningless = LanguageDetector::languageState(testing::keyboardSource(
+    auto meaningless = LanguageDetector::languageState(SimInputSourceServices::keyboardSource(
         "com.apple.keylayout.Russian", "Russian", std::vector<std::string>{"english", "ru"}));
     EXPECT_EQ(meaningless.language.code(), "unknown");
     EXPECT_EQ(meaningless.language.badgeText(), "??");
 
-    auto traditional = LanguageDetector::languageState(testing::keyboardSource(
+    auto traditional = LanguageDetector::languageState(SimInputSourceServices::keyboardSource(
         "com.apple.inputmethod.TCIM.Zhuyin", "Zhuyin", std::vector<std::string>{"zh-Hant-TW"}));
     EXPECT_EQ(traditional.language.code(), "zh-hant");
     EXPECT_EQ(traditional.language.badgeText(), "\u7E41");
@@ -113,22 +113,22 @@ TEST(LanguageDetectorDerivation, DeclaredLanguageWinsAndIsLogged) {
 
 TEST(LanguageDetectorDerivation, FallsBackToWordsWhenNoUsableLanguageIsDeclared) {
     testing::LogCapture log;
-    auto empty = LanguageDetector::languageState(testing::keyboardSource(
+    auto empty = LanguageDetector::languageState(SimInputSourceServices::keyboardSource(
         "com.example.keylayout.Dutch_Special", "Dutch Special", std::vector<std::string>{}));
     EXPECT_EQ(empty.language.code(), "nl");
 
     // An empty first tag means "nothing declared", whatever follows it.
-    auto blankFirst = LanguageDetector::languageState(testing::keyboardSource(
+    auto blankFirst = LanguageDetector::languageState(SimInputSourceServices::keyboardSource(
         "com.apple.keylayout.Russian", "Russian", std::vector<std::string>{"", "de"}));
     EXPECT_EQ(blankFirst.language.code(), "ru");
 
     auto bare = LanguageDetector::languageState(
-        testing::keyboardSource(std::nullopt, std::nullopt, std::nullopt));
+        SimInputSourceServices::keyboardSource(std::nullopt, std::nullopt, std::nullopt));
     EXPECT_EQ(bare.language, InputLanguage::unknown());
 
     // The raw name and identifier go into the line; the language holds them trimmed.
-    auto padded = LanguageDetector::languageState(
-        testing::keyboardSource("  com.apple.inputmethod.SCIM.ITABC ", " Pinyin\t", std::nullopt));
+    auto padded = LanguageDetector::languageState(SimInputSourceServices::keyboardSource(
+        "  com.apple.inputmethod.SCIM.ITABC ", " Pinyin\t", std::nullopt));
     EXPECT_EQ(padded.language,
               InputLanguage::make("zh-hans", "Pinyin", "com.apple.inputmethod.SCIM.ITABC"));
 
@@ -150,6 +150,74 @@ TEST(LanguageDetectorDerivation, NoSelectedSourceIsUnknownWithOneWarning) {
     EXPECT_EQ(state.language, InputLanguage::unknown());
     EXPECT_THAT(log.lines(),
                 ElementsAre("[WARN] LanguageDetector: no current keyboard input source"));
+}
+
+TEST(LanguageDetector, FollowsTheSessionsSelectedSource) {
+    testing::TestSession session;
+    testing::LogCapture log;
+    LanguageDetector detector(*session->inputSources());
+
+    EXPECT_EQ(detector.detect().language,
+              InputLanguage::make("en", "ABC", "com.apple.keylayout.ABC"));
+    ASSERT_TRUE(session->inputSources()->switchTo("com.apple.keylayout.Russian"));
+    EXPECT_EQ(detector.detect().language,
+              InputLanguage::make("ru", "Russian", "com.apple.keylayout.Russian"));
+    ASSERT_TRUE(session->inputSources()->switchTo("com.apple.inputmethod.SCIM.ITABC"));
+    EXPECT_EQ(detector.detect().language.badgeText(), "\u7B80");
+    ASSERT_TRUE(session->inputSources()->switchTo("com.example.keylayout.Dutch_Special"));
+    EXPECT_EQ(detector.detect().language.code(), "nl");
+
+    session->inputSources()->clearCurrentSource();
+    EXPECT_EQ(detector.detect().language, InputLanguage::unknown());
+
+    EXPECT_THAT(
+        log.lines(),
+        ElementsAre(
+            "[DEBUG] LanguageDetector via input languages: sourceID=com.apple.keylayout.ABC "
+            "name=ABC raw=en normalized=en",
+            "[DEBUG] LanguageDetector via input languages: sourceID=com.apple.keylayout.Russian "
+            "name=Russian raw=ru normalized=ru",
+            "[DEBUG] LanguageDetector via input languages: "
+            "sourceID=com.apple.inputmethod.SCIM.ITABC "
+            "name=Pinyin - Simplified raw=zh-Hans normalized=zh-hans",
+            "[DEBUG] LanguageDetector via fallback: sourceID=com.example.keylayout.Dutch_Special "
+            "name=Dutch Special code=nl",
+            "[WARN] LanguageDetector: no current keyboard input source"));
+}
+
+TEST(LanguageDetector, RecognisesSourcesThatDeclareNoLanguageByTheirWords) {
+    SimSession::Options options;
+    options.installDefaultInputSources = false;
+    testing::TestSession session(options);
+    testing::LogCapture log;
+    LanguageDetector detector(*session->inputSources());
+    auto& sources = *session->inputSources();
+    const std::pair<const char*, const char*> installed[] = {
+        {"com.apple.keylayout.Russian-Phonetic", "ru"},
+        {"com.apple.inputmethod.SCIM.ITABC", "zh-hans"},
+        {"com.apple.keylayout.USInternational-PC", "en"},
+        {"com.apple.keylayout.Status", "unknown"}};
+    for (const auto& [sourceID, code] : installed) {
+        sources.install(
+            SimInputSourceServices::keyboardSource(sourceID, std::nullopt, std::nullopt));
+        ASSERT_TRUE(sources.switchTo(sourceID));
+        auto language = detector.detect().language;
+        EXPECT_EQ(language.code(), code) << sourceID;
+        EXPECT_EQ(language.displayName(), "Unknown");
+        EXPECT_EQ(language.sourceID(), sourceID);
+    }
+    EXPECT_THAT(
+        log.lines(),
+        ElementsAre(
+            "[DEBUG] LanguageDetector via fallback: sourceID=com.apple.keylayout.Russian-Phonetic "
+            "name=Unknown code=ru",
+            "[DEBUG] LanguageDetector via fallback: sourceID=com.apple.inputmethod.SCIM.ITABC "
+            "name=Unknown code=zh-hans",
+            "[DEBUG] LanguageDetector via fallback: "
+            "sourceID=com.apple.keylayout.USInternational-PC "
+            "name=Unknown code=en",
+            "[DEBUG] LanguageDetector via fallback: sourceID=com.apple.keylayout.Status "
+            "name=Unknown code=unknown"));
 }
 
 } // namespace
