@@ -1,7 +1,8 @@
 #include "input/InputLanguage.h"
 
-#include <cmath>
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -10,27 +11,13 @@ namespace {
 
 TEST(InputLanguage, NormalizedCodeKeepsThePrimarySubtagAndTheChineseScript) {
     const std::pair<const char*, const char*> cases[] = {
-        {"  EN_us\n", "en"},
-        {"en-GB", "en"},
-        {"de", "de"},
-        {"fil", "fil"},
-        {"zh_CN", "zh-hans"},
-        {"zh-Hant-TW", "zh-hant"},
-        {"zh-MO", "zh-hant"},
-        {"zh-SG", "zh-hans"},
-        {"zh-Hans-HK", "zh-hans"},
-        {"zh", "zh"},
-        {"zh-Latn", "zh"},
-        {"-en", "en"},
-        {"en--US", "en"},
-        {"", "unknown"},
-        {"   ", "unknown"},
-        {"---", "unknown"},
-        {"english", "unknown"},
-        {"x-private", "unknown"},
-        {"\xC3\xA9", "unknown"},
-        {"e1", "unknown"},
-        {"\u00A0ru\u2028", "ru"},
+        {"  EN_us\n", "en"},    {"en-GB", "en"},        {"de", "de"},
+        {"fil", "fil"},         {"zh_CN", "zh-hans"},   {"zh-Hant-TW", "zh-hant"},
+        {"zh-MO", "zh-hant"},   {"zh-SG", "zh-hans"},   {"zh-Hans-HK", "zh-hans"},
+        {"zh", "zh"},           {"zh-Latn", "zh"},      {"-en", "en"},
+        {"en--US", "en"},       {"", "unknown"},        {"   ", "unknown"},
+        {"---", "unknown"},     {"english", "unknown"}, {"x-private", "unknown"},
+        {"\xC3\xA9", "unknown"}, {"e1", "unknown"},     {"\u00A0ru\u2028", "ru"},
     };
     for (const auto& [raw, expected] : cases) {
         EXPECT_EQ(InputLanguage::normalizedCode(raw), expected) << "raw '" << raw << "'";
@@ -57,13 +44,11 @@ TEST(InputLanguage, ConstructionNormalisesTheCodeAndTrimsOrReplacesEmptyNames) {
     EXPECT_EQ(language.displayName(), "Unknown");
     EXPECT_EQ(language.sourceID(), "unknown");
 
-    auto russian =
-        InputLanguage::make("ru", "  Russian \u2013 PC\n", " com.apple.keylayout.Russian ");
+    auto russian = InputLanguage::make("ru", "  Russian \u2013 PC\n", " com.apple.keylayout.Russian ");
     EXPECT_EQ(russian.displayName(), "Russian \u2013 PC");
     EXPECT_EQ(russian.sourceID(), "com.apple.keylayout.Russian");
     EXPECT_NE(russian, language);
-    EXPECT_EQ(russian,
-              InputLanguage::make("ru_RU", "Russian \u2013 PC", "com.apple.keylayout.Russian"));
+    EXPECT_EQ(russian, InputLanguage::make("ru_RU", "Russian \u2013 PC", "com.apple.keylayout.Russian"));
 
     const InputLanguage& unknown = InputLanguage::unknown();
     EXPECT_EQ(unknown.code(), "unknown");
@@ -103,8 +88,7 @@ TEST(InputLanguage, StableColorHashesTheCodeIntoAHue) {
     EXPECT_NEAR(hueDegrees(InputLanguage::stableColor("de")), 338.0, 1e-9);
     // Scalars, not bytes: "简" is one scalar U+7B80.
     std::uint32_t hash = (0x811C9DC5u ^ 0x7B80u) * 16777619u;
-    EXPECT_NEAR(hueDegrees(InputLanguage::stableColor("\u7B80")), static_cast<double>(hash % 360u),
-                1e-9);
+    EXPECT_NEAR(hueDegrees(InputLanguage::stableColor("\u7B80")), static_cast<double>(hash % 360u), 1e-9);
 
     Color german = InputLanguage::stableColor("de");
     EXPECT_EQ(german, InputLanguage::stableColor("de"));
