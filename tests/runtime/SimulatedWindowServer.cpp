@@ -99,10 +99,14 @@ std::string SimulatedWindowServer::displayedName() const {
     return name ? name.get() : "";
 }
 
-std::vector<unsigned char> SimulatedWindowServer::displayedBytes() const {
-    WindowServerObject image(copyDisplayedImage_(nullptr));
+DisplayedCursor SimulatedWindowServer::displayed() const {
+    DisplayedCursor cursor;
+    WindowServerObject image(copyDisplayedImage_(&cursor.hotSpot));
     const unsigned char* bytes = TVWSImageGetBytes(image.get());
-    return {bytes, bytes + TVWSImageGetHeight(image.get()) * TVWSImageGetBytesPerRow(image.get())};
+    cursor.width = TVWSImageGetWidth(image.get());
+    cursor.height = TVWSImageGetHeight(image.get());
+    cursor.bytes.assign(bytes, bytes + cursor.height * TVWSImageGetBytesPerRow(image.get()));
+    return cursor;
 }
 
 std::optional<HeldCursor> SimulatedWindowServer::registeredCursor(TVWSScope scope,

@@ -20,6 +20,14 @@ struct HeldCursor {
     WindowServerObject array;
 };
 
+// The cursor on screen, as CGSGetGlobalCursorData hands it out.
+struct DisplayedCursor {
+    std::vector<unsigned char> bytes;
+    std::size_t width = 0;
+    std::size_t height = 0;
+    TVWSPoint hotSpot{}; // pixels
+};
+
 // The control interface of one simulated window-server library. It is reached
 // with dlsym on that library's own handle: the test program does not link the
 // window server, so the default search handle finds none of its cursor names.
@@ -40,8 +48,7 @@ public:
     std::vector<std::string> journal() const;
 
     std::string displayedName() const;
-    // The displayed pixels, as CGSGetGlobalCursorData hands them out.
-    std::vector<unsigned char> displayedBytes() const;
+    DisplayedCursor displayed() const;
     std::int32_t seed() const { return seed_(); }
     float scale() const { return scale_(); }
     int hideCount() const { return hideCount_(); }
