@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cairo.h>
-
 #include <functional>
 #include <initializer_list>
 #include <utility>
@@ -23,7 +22,7 @@ inline constexpr Ink whiteInk{1, 1, 1, 1};
 // of contrasting ink around the shape, then the shape itself. Coordinates are
 // in points; the context is already scaled to the output's pixel density.
 class ArtworkPainter {
-public:
+  public:
     // Adds one closed (or, for strokes, open) path to the context.
     using Path = std::function<void(cairo_t*)>;
 
@@ -42,7 +41,7 @@ public:
     void fill(const Path& path, Ink ink) const;
     void stroke(const Path& path, double width, Ink ink) const;
 
-private:
+  private:
     void setInk(Ink ink) const;
 
     cairo_t* cr_;

@@ -126,9 +126,9 @@ CursorGeometry CursorArtwork::geometry(CursorShape shape) {
         return g;
     }
     case CursorShape::iBeam:
-        return {16, 24, 8, 12, 1, 0};
+        return {17, 24, 8.5, 12, 1, 0};
     case CursorShape::verticalIBeam:
-        return {24, 16, 12, 8, 1, 0};
+        return {24, 17, 12, 8.5, 1, 0};
     case CursorShape::pointingHand:
         return handGeometry;
     case CursorShape::openHand:
@@ -174,42 +174,78 @@ CursorGeometry CursorArtwork::geometry(CursorShape shape) {
 
 std::string_view CursorArtwork::name(CursorShape shape) {
     switch (shape) {
-    case CursorShape::arrow: return "arrow";
-    case CursorShape::contextMenuArrow: return "contextMenuArrow";
-    case CursorShape::aliasArrow: return "aliasArrow";
-    case CursorShape::copyArrow: return "copyArrow";
-    case CursorShape::notAllowedArrow: return "notAllowedArrow";
-    case CursorShape::helpArrow: return "helpArrow";
-    case CursorShape::poofArrow: return "poofArrow";
-    case CursorShape::linkArrow: return "linkArrow";
-    case CursorShape::busyArrow: return "busyArrow";
-    case CursorShape::iBeam: return "iBeam";
-    case CursorShape::verticalIBeam: return "verticalIBeam";
-    case CursorShape::pointingHand: return "pointingHand";
-    case CursorShape::openHand: return "openHand";
-    case CursorShape::closedHand: return "closedHand";
-    case CursorShape::countingUpHand: return "countingUpHand";
-    case CursorShape::countingDownHand: return "countingDownHand";
-    case CursorShape::crosshair: return "crosshair";
-    case CursorShape::cell: return "cell";
-    case CursorShape::move: return "move";
-    case CursorShape::zoomIn: return "zoomIn";
-    case CursorShape::zoomOut: return "zoomOut";
-    case CursorShape::resizeLeft: return "resizeLeft";
-    case CursorShape::resizeRight: return "resizeRight";
-    case CursorShape::resizeLeftRight: return "resizeLeftRight";
-    case CursorShape::resizeColumn: return "resizeColumn";
-    case CursorShape::resizeUp: return "resizeUp";
-    case CursorShape::resizeDown: return "resizeDown";
-    case CursorShape::resizeUpDown: return "resizeUpDown";
-    case CursorShape::resizeRow: return "resizeRow";
-    case CursorShape::resizeNorthWestSouthEast: return "resizeNorthWestSouthEast";
-    case CursorShape::resizeNorthEastSouthWest: return "resizeNorthEastSouthWest";
-    case CursorShape::resizeNorthWest: return "resizeNorthWest";
-    case CursorShape::resizeNorthEast: return "resizeNorthEast";
-    case CursorShape::resizeSouthWest: return "resizeSouthWest";
-    case CursorShape::resizeSouthEast: return "resizeSouthEast";
-    case CursorShape::wait: return "wait";
+    case CursorShape::arrow:
+        return "arrow";
+    case CursorShape::contextMenuArrow:
+        return "contextMenuArrow";
+    case CursorShape::aliasArrow:
+        return "aliasArrow";
+    case CursorShape::copyArrow:
+        return "copyArrow";
+    case CursorShape::notAllowedArrow:
+        return "notAllowedArrow";
+    case CursorShape::helpArrow:
+        return "helpArrow";
+    case CursorShape::poofArrow:
+        return "poofArrow";
+    case CursorShape::linkArrow:
+        return "linkArrow";
+    case CursorShape::busyArrow:
+        return "busyArrow";
+    case CursorShape::iBeam:
+        return "iBeam";
+    case CursorShape::verticalIBeam:
+        return "verticalIBeam";
+    case CursorShape::pointingHand:
+        return "pointingHand";
+    case CursorShape::openHand:
+        return "openHand";
+    case CursorShape::closedHand:
+        return "closedHand";
+    case CursorShape::countingUpHand:
+        return "countingUpHand";
+    case CursorShape::countingDownHand:
+        return "countingDownHand";
+    case CursorShape::crosshair:
+        return "crosshair";
+    case CursorShape::cell:
+        return "cell";
+    case CursorShape::move:
+        return "move";
+    case CursorShape::zoomIn:
+        return "zoomIn";
+    case CursorShape::zoomOut:
+        return "zoomOut";
+    case CursorShape::resizeLeft:
+        return "resizeLeft";
+    case CursorShape::resizeRight:
+        return "resizeRight";
+    case CursorShape::resizeLeftRight:
+        return "resizeLeftRight";
+    case CursorShape::resizeColumn:
+        return "resizeColumn";
+    case CursorShape::resizeUp:
+        return "resizeUp";
+    case CursorShape::resizeDown:
+        return "resizeDown";
+    case CursorShape::resizeUpDown:
+        return "resizeUpDown";
+    case CursorShape::resizeRow:
+        return "resizeRow";
+    case CursorShape::resizeNorthWestSouthEast:
+        return "resizeNorthWestSouthEast";
+    case CursorShape::resizeNorthEastSouthWest:
+        return "resizeNorthEastSouthWest";
+    case CursorShape::resizeNorthWest:
+        return "resizeNorthWest";
+    case CursorShape::resizeNorthEast:
+        return "resizeNorthEast";
+    case CursorShape::resizeSouthWest:
+        return "resizeSouthWest";
+    case CursorShape::resizeSouthEast:
+        return "resizeSouthEast";
+    case CursorShape::wait:
+        return "wait";
     }
     return {};
 }

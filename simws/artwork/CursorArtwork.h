@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cairo.h>
-
 #include <memory>
 #include <string_view>
 
@@ -69,7 +68,7 @@ using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
 // hands with black outlines), antialiased, with a soft shadow. Drawing is
 // deterministic: the same shape, frame and scale always give the same bytes.
 class CursorArtwork {
-public:
+  public:
     static constexpr double maxScale = 32.0;
 
     static CursorGeometry geometry(CursorShape shape);

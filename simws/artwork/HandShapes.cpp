@@ -16,16 +16,19 @@ void paintPointingHand(const ArtworkPainter& painter, int countingDots) {
     auto thumb = [](cairo_t* cr) { addCapsule(cr, 10.6, 22.6, 5.0, 16.2, 2.2); };
     auto palm = [](cairo_t* cr) { addRoundedRect(cr, 9.2, 13.6, 17.6, 14.6, 4.2); };
     painter.shadow({index, middle, ring, little, thumb, palm});
-    painter.outlinedFill({index, middle, ring, little, thumb, palm}, whiteInk, blackInk, handOutline);
+    painter.outlinedFill({index, middle, ring, little, thumb, palm}, whiteInk, blackInk,
+                         handOutline);
     // Creases between the folded fingers.
-    painter.stroke([](cairo_t* cr) {
-        cairo_move_to(cr, 15.1, 12.6);
-        cairo_line_to(cr, 15.1, 17.0);
-        cairo_move_to(cr, 19.25, 13.2);
-        cairo_line_to(cr, 19.25, 17.4);
-        cairo_move_to(cr, 23.2, 14.6);
-        cairo_line_to(cr, 23.2, 18.0);
-    }, creaseWidth, blackInk);
+    painter.stroke(
+        [](cairo_t* cr) {
+            cairo_move_to(cr, 15.1, 12.6);
+            cairo_line_to(cr, 15.1, 17.0);
+            cairo_move_to(cr, 19.25, 13.2);
+            cairo_line_to(cr, 19.25, 17.4);
+            cairo_move_to(cr, 23.2, 14.6);
+            cairo_line_to(cr, 23.2, 18.0);
+        },
+        creaseWidth, blackInk);
     for (int dot = 0; dot < countingDots; ++dot) {
         painter.fill([dot](cairo_t* cr) { addCircle(cr, 13.0 + 2.9 * dot, 23.2, 1.05); }, blackInk);
     }
@@ -39,7 +42,8 @@ void paintOpenHand(const ArtworkPainter& painter) {
     auto thumb = [](cairo_t* cr) { addCapsule(cr, 11.0, 21.6, 6.0, 15.4, 2.2); };
     auto palm = [](cairo_t* cr) { addRoundedRect(cr, 9.4, 12.6, 15.4, 14.8, 5.0); };
     painter.shadow({index, middle, ring, little, thumb, palm});
-    painter.outlinedFill({index, middle, ring, little, thumb, palm}, whiteInk, blackInk, handOutline);
+    painter.outlinedFill({index, middle, ring, little, thumb, palm}, whiteInk, blackInk,
+                         handOutline);
 }
 
 void paintClosedHand(const ArtworkPainter& painter) {
@@ -50,13 +54,16 @@ void paintClosedHand(const ArtworkPainter& painter) {
     auto thumb = [](cairo_t* cr) { addCapsule(cr, 10.6, 20.6, 8.2, 16.8, 2.1); };
     auto palm = [](cairo_t* cr) { addRoundedRect(cr, 9.6, 12.6, 15.6, 13.6, 5.0); };
     painter.shadow({index, middle, ring, little, thumb, palm});
-    painter.outlinedFill({index, middle, ring, little, thumb, palm}, whiteInk, blackInk, handOutline);
-    painter.stroke([](cairo_t* cr) {
-        for (double x : {14.0, 18.0, 21.8}) {
-            cairo_move_to(cr, x, 11.4);
-            cairo_line_to(cr, x, 14.4);
-        }
-    }, creaseWidth, blackInk);
+    painter.outlinedFill({index, middle, ring, little, thumb, palm}, whiteInk, blackInk,
+                         handOutline);
+    painter.stroke(
+        [](cairo_t* cr) {
+            for (double x : {14.0, 18.0, 21.8}) {
+                cairo_move_to(cr, x, 11.4);
+                cairo_line_to(cr, x, 14.4);
+            }
+        },
+        creaseWidth, blackInk);
 }
 
 } // namespace

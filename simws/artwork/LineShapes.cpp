@@ -11,16 +11,17 @@ constexpr double lineOutline = 1.1;
 
 void addIBeamStrokes(cairo_t* cr) {
     // Curved serifs meeting the stem, as text cursors have, and a short crossbar.
-    cairo_move_to(cr, 4.6, 3.4);
-    cairo_curve_to(cr, 6.6, 3.4, 8.0, 4.0, 8.0, 5.6);
-    cairo_curve_to(cr, 8.0, 4.0, 9.4, 3.4, 11.4, 3.4);
-    cairo_move_to(cr, 8.0, 5.6);
-    cairo_line_to(cr, 8.0, 18.4);
-    cairo_move_to(cr, 4.6, 20.6);
-    cairo_curve_to(cr, 6.6, 20.6, 8.0, 20.0, 8.0, 18.4);
-    cairo_curve_to(cr, 8.0, 20.0, 9.4, 20.6, 11.4, 20.6);
-    cairo_move_to(cr, 6.4, 14.2);
-    cairo_line_to(cr, 9.6, 14.2);
+    // Straight parts sit on pixel centres so that the 1x beam is crisp.
+    cairo_move_to(cr, 5.1, 3.5);
+    cairo_curve_to(cr, 7.1, 3.5, 8.5, 4.1, 8.5, 5.7);
+    cairo_curve_to(cr, 8.5, 4.1, 9.9, 3.5, 11.9, 3.5);
+    cairo_move_to(cr, 8.5, 5.7);
+    cairo_line_to(cr, 8.5, 18.3);
+    cairo_move_to(cr, 5.1, 20.5);
+    cairo_curve_to(cr, 7.1, 20.5, 8.5, 19.9, 8.5, 18.3);
+    cairo_curve_to(cr, 8.5, 19.9, 9.9, 20.5, 11.9, 20.5);
+    cairo_move_to(cr, 7.0, 14.5);
+    cairo_line_to(cr, 10.0, 14.5);
 }
 
 } // namespace
@@ -29,21 +30,23 @@ void paintIBeam(const ArtworkPainter& painter, bool vertical) {
     cairo_t* cr = painter.context();
     cairo_save(cr);
     if (vertical) {
-        // The 16 x 24 beam turned a quarter to lie across a 24 x 16 canvas.
+        // The 17 x 24 beam turned a quarter to lie across a 24 x 17 canvas.
         cairo_translate(cr, 24, 0);
         cairo_rotate(cr, std::numbers::pi / 2);
     }
-    painter.outlinedStroke(addIBeamStrokes, 1.25, blackInk, whiteInk, lineOutline);
+    painter.outlinedStroke(addIBeamStrokes, 1.0, blackInk, whiteInk, 1.0);
     cairo_restore(cr);
 }
 
 void paintCrosshair(const ArtworkPainter& painter) {
-    painter.outlinedStroke([](cairo_t* cr) {
-        cairo_move_to(cr, 12, 1.8);
-        cairo_line_to(cr, 12, 22.2);
-        cairo_move_to(cr, 1.8, 12);
-        cairo_line_to(cr, 22.2, 12);
-    }, 1.0, blackInk, whiteInk, lineOutline);
+    painter.outlinedStroke(
+        [](cairo_t* cr) {
+            cairo_move_to(cr, 12, 1.8);
+            cairo_line_to(cr, 12, 22.2);
+            cairo_move_to(cr, 1.8, 12);
+            cairo_line_to(cr, 22.2, 12);
+        },
+        1.0, blackInk, whiteInk, lineOutline);
 }
 
 void paintCell(const ArtworkPainter& painter) {
@@ -60,14 +63,16 @@ void paintZoom(const ArtworkPainter& painter, bool zoomIn) {
     painter.outlinedFill({handle}, blackInk, whiteInk, 1.3);
     painter.fill(lens, Ink{1, 1, 1, 0.55});
     painter.outlinedStroke(lens, 2.0, blackInk, whiteInk, 1.1);
-    painter.stroke([zoomIn](cairo_t* cr) {
-        cairo_move_to(cr, 7.8, 11);
-        cairo_line_to(cr, 14.2, 11);
-        if (zoomIn) {
-            cairo_move_to(cr, 11, 7.8);
-            cairo_line_to(cr, 11, 14.2);
-        }
-    }, 1.7, blackInk);
+    painter.stroke(
+        [zoomIn](cairo_t* cr) {
+            cairo_move_to(cr, 7.8, 11);
+            cairo_line_to(cr, 14.2, 11);
+            if (zoomIn) {
+                cairo_move_to(cr, 11, 7.8);
+                cairo_line_to(cr, 11, 14.2);
+            }
+        },
+        1.7, blackInk);
 }
 
 } // namespace tolvane

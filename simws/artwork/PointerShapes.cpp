@@ -31,17 +31,21 @@ void addArrow(cairo_t* cr) {
                     {tipX + 11.8, tipY + 11.8}});
 }
 
-void addBadgeDisc(cairo_t* cr) { addCircle(cr, badgeX, badgeY, badgeRadius); }
+void addBadgeDisc(cairo_t* cr) {
+    addCircle(cr, badgeX, badgeY, badgeRadius);
+}
 
 void paintContextMenuBadge(const ArtworkPainter& painter) {
     auto menu = [](cairo_t* cr) { addRoundedRect(cr, 16.6, 18.4, 9.6, 10.4, 1.4); };
     painter.shadow({menu});
     painter.outlinedFill({menu}, whiteInk, blackInk, 0.9);
     for (double y : {21.2, 23.6, 26.0}) {
-        painter.stroke([y](cairo_t* cr) {
-            cairo_move_to(cr, 18.6, y);
-            cairo_line_to(cr, 24.2, y);
-        }, 1.1, blackInk);
+        painter.stroke(
+            [y](cairo_t* cr) {
+                cairo_move_to(cr, 18.6, y);
+                cairo_line_to(cr, 24.2, y);
+            },
+            1.1, blackInk);
     }
 }
 
@@ -50,44 +54,54 @@ void paintAliasBadge(const ArtworkPainter& painter) {
     painter.shadow({box});
     painter.outlinedFill({box}, whiteInk, blackInk, 0.9);
     // A curved arrow turning up and to the right.
-    painter.stroke([](cairo_t* cr) {
-        cairo_move_to(cr, 18.8, 26.6);
-        cairo_curve_to(cr, 18.8, 22.6, 20.4, 21.6, 23.0, 21.6);
-    }, 1.5, blackInk);
-    painter.fill([](cairo_t* cr) {
-        addPolygon(cr, {{22.4, 19.3}, {25.4, 21.6}, {22.4, 23.9}});
-    }, blackInk);
+    painter.stroke(
+        [](cairo_t* cr) {
+            cairo_move_to(cr, 18.8, 26.6);
+            cairo_curve_to(cr, 18.8, 22.6, 20.4, 21.6, 23.0, 21.6);
+        },
+        1.5, blackInk);
+    painter.fill(
+        [](cairo_t* cr) {
+            addPolygon(cr, {{22.4, 19.3}, {25.4, 21.6}, {22.4, 23.9}});
+        },
+        blackInk);
 }
 
 void paintCopyBadge(const ArtworkPainter& painter) {
     constexpr Ink green{0.16, 0.70, 0.27, 1};
     painter.shadow({addBadgeDisc});
     painter.outlinedFill({addBadgeDisc}, green, whiteInk, badgeOutline);
-    painter.stroke([](cairo_t* cr) {
-        cairo_move_to(cr, badgeX - 2.7, badgeY);
-        cairo_line_to(cr, badgeX + 2.7, badgeY);
-        cairo_move_to(cr, badgeX, badgeY - 2.7);
-        cairo_line_to(cr, badgeX, badgeY + 2.7);
-    }, 1.6, whiteInk);
+    painter.stroke(
+        [](cairo_t* cr) {
+            cairo_move_to(cr, badgeX - 2.7, badgeY);
+            cairo_line_to(cr, badgeX + 2.7, badgeY);
+            cairo_move_to(cr, badgeX, badgeY - 2.7);
+            cairo_line_to(cr, badgeX, badgeY + 2.7);
+        },
+        1.6, whiteInk);
 }
 
 void paintNotAllowedBadge(const ArtworkPainter& painter) {
     auto ring = [](cairo_t* cr) { addCircle(cr, badgeX, badgeY, badgeRadius - 0.8); };
     painter.outlinedStroke(ring, 1.7, blackInk, whiteInk, badgeOutline);
-    painter.outlinedStroke([](cairo_t* cr) {
-        cairo_move_to(cr, badgeX - 2.9, badgeY - 2.9);
-        cairo_line_to(cr, badgeX + 2.9, badgeY + 2.9);
-    }, 1.7, blackInk, whiteInk, 0);
+    painter.outlinedStroke(
+        [](cairo_t* cr) {
+            cairo_move_to(cr, badgeX - 2.9, badgeY - 2.9);
+            cairo_line_to(cr, badgeX + 2.9, badgeY + 2.9);
+        },
+        1.7, blackInk, whiteInk, 0);
 }
 
 void paintHelpBadge(const ArtworkPainter& painter) {
     painter.shadow({addBadgeDisc});
     painter.outlinedFill({addBadgeDisc}, blackInk, whiteInk, badgeOutline);
     // A question mark drawn as a hook and a dot, so it looks the same with any fonts.
-    painter.stroke([](cairo_t* cr) {
-        cairo_arc(cr, badgeX, badgeY - 1.3, 1.9, pi, 2.35 * pi);
-        cairo_line_to(cr, badgeX, badgeY + 1.0);
-    }, 1.3, whiteInk);
+    painter.stroke(
+        [](cairo_t* cr) {
+            cairo_arc(cr, badgeX, badgeY - 1.3, 1.9, pi, 2.35 * pi);
+            cairo_line_to(cr, badgeX, badgeY + 1.0);
+        },
+        1.3, whiteInk);
     painter.fill([](cairo_t* cr) { addCircle(cr, badgeX, badgeY + 2.8, 0.8); }, whiteInk);
 }
 
@@ -105,13 +119,15 @@ void paintLinkBadge(const ArtworkPainter& painter) {
     painter.outlinedFill({addBadgeDisc}, whiteInk, blackInk, 0.9);
     // Two links of a chain.
     for (double dx : {-1.5, 1.5}) {
-        painter.stroke([dx](cairo_t* cr) {
-            cairo_save(cr);
-            cairo_translate(cr, badgeX + dx, badgeY + (dx < 0 ? 1.0 : -1.0));
-            cairo_rotate(cr, -pi / 4);
-            addRoundedRect(cr, -2.4, -1.3, 4.8, 2.6, 1.3);
-            cairo_restore(cr);
-        }, 1.1, blackInk);
+        painter.stroke(
+            [dx](cairo_t* cr) {
+                cairo_save(cr);
+                cairo_translate(cr, badgeX + dx, badgeY + (dx < 0 ? 1.0 : -1.0));
+                cairo_rotate(cr, -pi / 4);
+                addRoundedRect(cr, -2.4, -1.3, 4.8, 2.6, 1.3);
+                cairo_restore(cr);
+            },
+            1.1, blackInk);
     }
 }
 

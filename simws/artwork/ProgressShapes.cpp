@@ -21,12 +21,18 @@ Ink hueInk(double hue) {
     const double q = v - (v - p) * f;
     const double t = p + (v - p) * f;
     switch (sector) {
-    case 0: return {v, t, p, 1};
-    case 1: return {q, v, p, 1};
-    case 2: return {p, v, t, 1};
-    case 3: return {p, q, v, 1};
-    case 4: return {t, p, v, 1};
-    default: return {v, p, q, 1};
+    case 0:
+        return {v, t, p, 1};
+    case 1:
+        return {q, v, p, 1};
+    case 2:
+        return {p, v, t, 1};
+    case 3:
+        return {p, q, v, 1};
+    case 4:
+        return {t, p, v, 1};
+    default:
+        return {v, p, q, 1};
     }
 }
 
@@ -42,11 +48,13 @@ void paintSpinner(const ArtworkPainter& painter, double centerX, double centerY,
     const double turn = 2 * pi * frame / frameCount;
     for (int segment = 0; segment < wheelSegments; ++segment) {
         const double start = turn + 2 * pi * segment / wheelSegments - pi / 2;
-        painter.fill([=](cairo_t* c) {
-            cairo_move_to(c, centerX, centerY);
-            cairo_arc(c, centerX, centerY, radius, start, start + 2 * pi / wheelSegments);
-            cairo_close_path(c);
-        }, hueInk(static_cast<double>(segment) / wheelSegments));
+        painter.fill(
+            [=](cairo_t* c) {
+                cairo_move_to(c, centerX, centerY);
+                cairo_arc(c, centerX, centerY, radius, start, start + 2 * pi / wheelSegments);
+                cairo_close_path(c);
+            },
+            hueInk(static_cast<double>(segment) / wheelSegments));
     }
     // A soft highlight at the top left makes the wheel read as a glossy disc.
     cairo_save(cr);

@@ -48,7 +48,8 @@ void addArrowAlongX(cairo_t* cr, double from, double to, bool headAtStart, bool 
 
 // Runs the painting with the canvas centre as origin, turned by angle.
 template <typename Paint>
-void centered(const ArtworkPainter& painter, double width, double height, double angle, Paint paint) {
+void centered(const ArtworkPainter& painter, double width, double height, double angle,
+              Paint paint) {
     cairo_t* cr = painter.context();
     cairo_save(cr);
     cairo_translate(cr, width / 2, height / 2);
@@ -57,7 +58,9 @@ void centered(const ArtworkPainter& painter, double width, double height, double
     cairo_restore(cr);
 }
 
-bool isDiagonal(double angle) { return std::abs(std::sin(2 * angle)) > 0.5; }
+bool isDiagonal(double angle) {
+    return std::abs(std::sin(2 * angle)) > 0.5;
+}
 
 // Half the arrow's length: it spans the canvas along its direction, less the outline.
 double halfLength(double width, double height, double angle) {
@@ -87,7 +90,8 @@ void paintResizeArrow(const ArtworkPainter& painter, double width, double height
         auto arrow = [=](cairo_t* cr) { addArrowAlongX(cr, from, to, headAtStart, headAtEnd); };
         auto bar = [=](cairo_t* cr) {
             const double x = headAtStart ? half - barWidth : -half;
-            cairo_rectangle(cr, x, -proportions.headHalfWidth, barWidth, 2 * proportions.headHalfWidth);
+            cairo_rectangle(cr, x, -proportions.headHalfWidth, barWidth,
+                            2 * proportions.headHalfWidth);
         };
         if (barred) {
             painter.shadow({arrow, bar});
@@ -118,7 +122,9 @@ void paintSplitResize(const ArtworkPainter& painter, double width, double height
 void paintMove(const ArtworkPainter& painter) {
     centered(painter, 28, 28, 0, [&] {
         constexpr double half = 11.6;
-        auto across = [](cairo_t* cr) { addArrowAlongX(cr, -half, half, true, true, moveProportions); };
+        auto across = [](cairo_t* cr) {
+            addArrowAlongX(cr, -half, half, true, true, moveProportions);
+        };
         auto upright = [](cairo_t* cr) {
             cairo_save(cr);
             cairo_rotate(cr, std::numbers::pi / 2);

@@ -20,7 +20,7 @@ struct StandardCursor {
 };
 
 class StandardCursors {
-public:
+  public:
     virtual ~StandardCursors() = default;
     // The cursor drawn at `scale` pixels per point; nothing when it cannot be drawn.
     virtual std::optional<StandardCursor> cursor(StandardCursorKind kind, double scale) const = 0;

@@ -20,7 +20,8 @@ CursorShape shapeFor(StandardCursorKind kind) {
 
 } // namespace
 
-std::optional<StandardCursor> SimStandardCursors::cursor(StandardCursorKind kind, double scale) const {
+std::optional<StandardCursor> SimStandardCursors::cursor(StandardCursorKind kind,
+                                                         double scale) const {
     const CursorShape shape = shapeFor(kind);
     std::optional<Image> image = Image::adopt(CursorArtwork::draw(shape, 0, scale).release());
     if (!image) {

@@ -8,7 +8,7 @@ namespace tolvane {
 // simulated window server's arrow (system cursor 0), I-beam (1) and pointing
 // hand (13), so that both agree pixel for pixel.
 class SimStandardCursors final : public StandardCursors {
-public:
+  public:
     std::optional<StandardCursor> cursor(StandardCursorKind kind, double scale) const override;
 };
 
