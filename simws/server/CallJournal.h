@@ -10,13 +10,13 @@ namespace tolvane {
 
 // The arguments of one call as "label=value" pairs separated by spaces.
 class CallArguments {
-public:
+  public:
     CallArguments& name(std::string_view label, const char* value);
     CallArguments& number(std::string_view label, long long value);
     CallArguments& real(std::string_view label, double value);
     const std::string& text() const { return text_; }
 
-private:
+  private:
     void label(std::string_view label);
     std::string text_;
 };
@@ -25,7 +25,7 @@ private:
 // recent calls with their arguments, for tests that check what was called in
 // which order.
 class CallJournal {
-public:
+  public:
     static constexpr std::size_t maxLines = 4096;
 
     void record(std::string_view symbol, const std::string& arguments);
@@ -34,7 +34,7 @@ public:
     std::string text() const;
     void clear();
 
-private:
+  private:
     std::map<std::string, unsigned, std::less<>> counts_;
     std::deque<std::string> lines_;
 };

@@ -16,7 +16,9 @@ using tolvane::WindowServer;
 
 namespace {
 
-WindowServer& server() { return WindowServer::shared(); }
+WindowServer& server() {
+    return WindowServer::shared();
+}
 
 char* copyString(const std::string& text) {
     char* copy = static_cast<char*>(std::malloc(text.size() + 1));
@@ -58,7 +60,9 @@ int injectFault(TVWSFunction function, std::optional<std::string> name,
 
 } // namespace
 
-TVWS_API void tvws_reset(void) { server().reset(); }
+TVWS_API void tvws_reset(void) {
+    server().reset();
+}
 
 TVWS_API char** tvws_copy_registered_names(TVWSScope scope, size_t* outCount) {
     const std::vector<std::string> names = server().registeredNames(scope);
@@ -97,7 +101,9 @@ TVWS_API int tvws_copy_system_cursor(int32_t number, TVWSCursorInfo* info) {
     return fillInfo(server().systemCursor(number), info);
 }
 
-TVWS_API char* tvws_copy_displayed_name(void) { return copyString(server().displayedName()); }
+TVWS_API char* tvws_copy_displayed_name(void) {
+    return copyString(server().displayedName());
+}
 
 TVWS_API int tvws_displayed_by_other_application(void) {
     return server().displayedByOtherApplication() ? 1 : 0;
@@ -111,44 +117,59 @@ TVWS_API TVWSImageRef tvws_copy_displayed_image(TVWSPoint* outHotSpot) {
     return displayed.image.handOver();
 }
 
-TVWS_API int32_t tvws_seed(void) { return server().seed(); }
+TVWS_API int32_t tvws_seed(void) {
+    return server().seed();
+}
 
-TVWS_API float tvws_scale(void) { return server().scale(); }
+TVWS_API float tvws_scale(void) {
+    return server().scale();
+}
 
-TVWS_API int tvws_hide_count(void) { return server().hideCount(); }
+TVWS_API int tvws_hide_count(void) {
+    return server().hideCount();
+}
 
-TVWS_API int tvws_dock_override_enabled(void) { return server().dockOverrideEnabled() ? 1 : 0; }
+TVWS_API int tvws_dock_override_enabled(void) {
+    return server().dockOverrideEnabled() ? 1 : 0;
+}
 
 TVWS_API int32_t tvws_simulate_foreign_cursor_change(const char* name) {
-    return name != nullptr ? server().simulateForeignCursorChange(name) : TVWS_STATUS_NONE_AVAILABLE;
+    return name != nullptr ? server().simulateForeignCursorChange(name)
+                           : TVWS_STATUS_NONE_AVAILABLE;
 }
 
 TVWS_API int tvws_inject_fault(TVWSFunction function, TVWSFaultKind kind, int32_t value) {
     return injectFault(function, std::nullopt, std::nullopt, kind, value);
 }
 
-TVWS_API int tvws_inject_fault_for_name(TVWSFunction function, const char* name,
-                                        TVWSFaultKind kind, int32_t value) {
+TVWS_API int tvws_inject_fault_for_name(TVWSFunction function, const char* name, TVWSFaultKind kind,
+                                        int32_t value) {
     if (name == nullptr || !FaultTable::takesName(function)) {
         return -1;
     }
     return injectFault(function, std::string(name), std::nullopt, kind, value);
 }
 
-TVWS_API int tvws_inject_fault_for_number(TVWSFunction function, int32_t number,
-                                          TVWSFaultKind kind, int32_t value) {
+TVWS_API int tvws_inject_fault_for_number(TVWSFunction function, int32_t number, TVWSFaultKind kind,
+                                          int32_t value) {
     if (!FaultTable::takesNumber(function)) {
         return -1;
     }
     return injectFault(function, std::nullopt, number, kind, value);
 }
 
-TVWS_API void tvws_clear_faults(void) { server().clearFaults(); }
+TVWS_API void tvws_clear_faults(void) {
+    server().clearFaults();
+}
 
 TVWS_API unsigned tvws_call_count(const char* symbol) {
     return symbol != nullptr ? server().callCount(symbol) : 0;
 }
 
-TVWS_API char* tvws_copy_call_journal(void) { return copyString(server().callJournal()); }
+TVWS_API char* tvws_copy_call_journal(void) {
+    return copyString(server().callJournal());
+}
 
-TVWS_API void tvws_free(void* pointer) { std::free(pointer); }
+TVWS_API void tvws_free(void* pointer) {
+    std::free(pointer);
+}

@@ -43,7 +43,8 @@ ObjectHandle resample(TVWSImageRef source, int width, int height) {
         return {};
     }
     std::unique_ptr<cairo_t, CairoDeleter> cr(cairo_create(target.get()));
-    cairo_scale(cr.get(), static_cast<double>(width) / static_cast<double>(TVWSImageGetWidth(source)),
+    cairo_scale(cr.get(),
+                static_cast<double>(width) / static_cast<double>(TVWSImageGetWidth(source)),
                 static_cast<double>(height) / static_cast<double>(TVWSImageGetHeight(source)));
     cairo_set_source_surface(cr.get(), sourceSurface.get(), 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_GOOD);

@@ -17,7 +17,7 @@ struct Fault {
 // Faults injected per function, optionally only for calls naming one cursor
 // (by name or by number). A fault for one cursor wins over one for every call.
 class FaultTable {
-public:
+  public:
     static bool applies(TVWSFunction function, TVWSFaultKind kind);
     static bool takesName(TVWSFunction function);
     static bool takesNumber(TVWSFunction function);
@@ -29,7 +29,7 @@ public:
                               std::optional<std::int32_t> number = std::nullopt) const;
     void clear() { entries_.clear(); }
 
-private:
+  private:
     struct Entry {
         TVWSFunction function;
         std::optional<std::string> name;

@@ -8,7 +8,7 @@ namespace tolvane {
 
 // Owns one reference to a window-server object (image, array or other).
 class ObjectHandle {
-public:
+  public:
     ObjectHandle() = default;
     static ObjectHandle adopt(TVWSObjectRef object) { return ObjectHandle(object); }
     static ObjectHandle retain(TVWSObjectRef object) { return ObjectHandle(TVWSRetain(object)); }
@@ -26,7 +26,7 @@ public:
     // Gives the reference to the caller, who releases it.
     TVWSObjectRef handOver() { return std::exchange(object_, nullptr); }
 
-private:
+  private:
     explicit ObjectHandle(TVWSObjectRef object) : object_(object) {}
     TVWSObjectRef object_ = nullptr;
 };

@@ -6,7 +6,9 @@ namespace tolvane {
 
 namespace {
 
-void destroySurface(void* surface) { cairo_surface_destroy(static_cast<cairo_surface_t*>(surface)); }
+void destroySurface(void* surface) {
+    cairo_surface_destroy(static_cast<cairo_surface_t*>(surface));
+}
 
 } // namespace
 
@@ -16,11 +18,11 @@ ObjectHandle SurfaceImages::wrap(CairoSurfacePtr surface) {
     }
     cairo_surface_flush(surface.get());
     cairo_surface_t* raw = surface.get();
-    TVWSImageRef image = TVWSImageCreateWithData(
-        static_cast<size_t>(cairo_image_surface_get_width(raw)),
-        static_cast<size_t>(cairo_image_surface_get_height(raw)),
-        static_cast<size_t>(cairo_image_surface_get_stride(raw)), cairo_image_surface_get_data(raw),
-        destroySurface, raw);
+    TVWSImageRef image =
+        TVWSImageCreateWithData(static_cast<size_t>(cairo_image_surface_get_width(raw)),
+                                static_cast<size_t>(cairo_image_surface_get_height(raw)),
+                                static_cast<size_t>(cairo_image_surface_get_stride(raw)),
+                                cairo_image_surface_get_data(raw), destroySurface, raw);
     if (image != nullptr) {
         // The image owns the surface now and destroys it with its last reference.
         static_cast<void>(surface.release());
@@ -35,8 +37,8 @@ CairoSurfacePtr SurfaceImages::copy(TVWSImageRef image) {
     const size_t width = TVWSImageGetWidth(image);
     const size_t height = TVWSImageGetHeight(image);
     const size_t sourceStride = TVWSImageGetBytesPerRow(image);
-    CairoSurfacePtr surface(cairo_image_surface_create(
-        CAIRO_FORMAT_ARGB32, static_cast<int>(width), static_cast<int>(height)));
+    CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(width),
+                                                       static_cast<int>(height)));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
         return nullptr;
     }

@@ -7,7 +7,7 @@ namespace tolvane {
 
 // Moves pixels between cairo surfaces and window-server images.
 class SurfaceImages {
-public:
+  public:
     // An image that shares the surface's pixels and keeps the surface alive;
     // empty for a null or failed surface.
     static ObjectHandle wrap(CairoSurfacePtr surface);

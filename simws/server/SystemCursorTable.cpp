@@ -35,8 +35,10 @@ constexpr std::array numberedCursors{
     NumberedSystemCursor{20, "com.apple.coregraphics.ResizeUp", resizeUp},
     NumberedSystemCursor{21, "com.apple.coregraphics.ResizeDown", resizeDown},
     NumberedSystemCursor{22, "com.apple.coregraphics.ResizeUpDown", resizeUpDown},
-    NumberedSystemCursor{23, "com.apple.coregraphics.ResizeNorthWestSouthEast", resizeNorthWestSouthEast},
-    NumberedSystemCursor{24, "com.apple.coregraphics.ResizeNorthEastSouthWest", resizeNorthEastSouthWest},
+    NumberedSystemCursor{23, "com.apple.coregraphics.ResizeNorthWestSouthEast",
+                         resizeNorthWestSouthEast},
+    NumberedSystemCursor{24, "com.apple.coregraphics.ResizeNorthEastSouthWest",
+                         resizeNorthEastSouthWest},
     NumberedSystemCursor{25, "com.apple.coregraphics.ResizeNorthWest", resizeNorthWest},
     NumberedSystemCursor{26, "com.apple.coregraphics.ResizeNorthEast", resizeNorthEast},
     NumberedSystemCursor{27, "com.apple.coregraphics.ResizeSouthWest", resizeSouthWest},
@@ -73,9 +75,13 @@ constexpr std::string_view numberedPrefix = "com.apple.cursor.";
 
 } // namespace
 
-std::span<const NumberedSystemCursor> SystemCursorTable::numbered() { return numberedCursors; }
+std::span<const NumberedSystemCursor> SystemCursorTable::numbered() {
+    return numberedCursors;
+}
 
-std::span<const NamedSystemCursor> SystemCursorTable::namedOnly() { return namedOnlyCursors; }
+std::span<const NamedSystemCursor> SystemCursorTable::namedOnly() {
+    return namedOnlyCursors;
+}
 
 const NumberedSystemCursor* SystemCursorTable::find(std::int32_t number) {
     auto found = std::find_if(numberedCursors.begin(), numberedCursors.end(),

@@ -28,7 +28,7 @@ struct NamedSystemCursor {
 // friends); every number also names a registered cursor "com.apple.cursor.<n>",
 // and its name from the table is registered too. See simws/README.md.
 class SystemCursorTable {
-public:
+  public:
     static constexpr std::int32_t maxCoreCursor = 44;
 
     static std::span<const NumberedSystemCursor> numbered();

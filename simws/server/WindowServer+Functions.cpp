@@ -14,7 +14,9 @@ namespace {
 constexpr std::size_t maxNameLength = 1024;
 constexpr std::size_t maxFrameCount = 24;
 
-bool validConnection(TVWSConnection connection) { return connection == TVWS_MAIN_CONNECTION_ID; }
+bool validConnection(TVWSConnection connection) {
+    return connection == TVWS_MAIN_CONNECTION_ID;
+}
 
 bool validName(const char* name) {
     return name != nullptr && name[0] != '\0' && ::strnlen(name, maxNameLength) < maxNameLength;
@@ -49,10 +51,12 @@ TVWSConnection WindowServer::mainConnectionID(std::string_view symbol) {
     return TVWS_MAIN_CONNECTION_ID;
 }
 
-TVWSStatus WindowServer::registerCursorWithImages(
-    std::string_view symbol, TVWSConnection connection, const char* name, std::int32_t setGlobally,
-    std::int32_t instantly, std::size_t frameCount, TVWSArrayRef images, std::int32_t* outSeed,
-    TVWSSize size, TVWSPoint hotSpot, double frameDuration) {
+TVWSStatus WindowServer::registerCursorWithImages(std::string_view symbol,
+                                                  TVWSConnection connection, const char* name,
+                                                  std::int32_t setGlobally, std::int32_t instantly,
+                                                  std::size_t frameCount, TVWSArrayRef images,
+                                                  std::int32_t* outSeed, TVWSSize size,
+                                                  TVWSPoint hotSpot, double frameDuration) {
     std::lock_guard lock(mutex_);
     const std::size_t count = TVWSArrayGetCount(images);
     journal_.record(symbol, CallArguments()
@@ -74,8 +78,8 @@ TVWSStatus WindowServer::registerCursorWithImages(
         return TVWS_STATUS_INVALID_CONNECTION;
     }
     if (!validName(name) || !validGeometry(size, hotSpot, frameDuration) ||
-        !TVWSObjectIsArray(images) || count == 0 || frameCount == 0 ||
-        frameCount > maxFrameCount || frameCount > count) {
+        !TVWSObjectIsArray(images) || count == 0 || frameCount == 0 || frameCount > maxFrameCount ||
+        frameCount > count) {
         return TVWS_STATUS_ILLEGAL_ARGUMENT;
     }
     auto record = std::make_shared<CursorRecord>();
@@ -93,10 +97,12 @@ TVWSStatus WindowServer::registerCursorWithImages(
     return store(name, std::move(record), setGlobally != 0, instantly != 0, outSeed);
 }
 
-TVWSStatus WindowServer::registerCursorWithImage(
-    std::string_view symbol, TVWSConnection connection, const char* name, std::int32_t setGlobally,
-    std::int32_t instantly, std::int32_t reserved, TVWSImageRef image, std::int32_t* outSeed,
-    TVWSSize size, TVWSPoint hotSpot, double scaleX, double scaleY) {
+TVWSStatus WindowServer::registerCursorWithImage(std::string_view symbol, TVWSConnection connection,
+                                                 const char* name, std::int32_t setGlobally,
+                                                 std::int32_t instantly, std::int32_t reserved,
+                                                 TVWSImageRef image, std::int32_t* outSeed,
+                                                 TVWSSize size, TVWSPoint hotSpot, double scaleX,
+                                                 double scaleY) {
     std::lock_guard lock(mutex_);
     journal_.record(symbol, CallArguments()
                                 .name("name", name)
@@ -151,7 +157,8 @@ TVWSStatus WindowServer::copyRegisteredCursorImages(std::string_view symbol,
             return TVWS_STATUS_NONE_AVAILABLE;
         }
     }
-    return copyImages(record, fault, outSize, outHotSpot, outFrameCount, outFrameDuration, outImages);
+    return copyImages(record, fault, outSize, outHotSpot, outFrameCount, outFrameDuration,
+                      outImages);
 }
 
 TVWSStatus WindowServer::setRegisteredCursor(std::string_view symbol, TVWSConnection connection,
@@ -178,8 +185,8 @@ TVWSStatus WindowServer::setRegisteredCursor(std::string_view symbol, TVWSConnec
 }
 
 TVWSImageRef WindowServer::createRegisteredCursorImage(std::string_view symbol,
-                                                       TVWSConnection connection,
-                                                       const char* name, TVWSPoint* outHotSpot) {
+                                                       TVWSConnection connection, const char* name,
+                                                       TVWSPoint* outHotSpot) {
     std::lock_guard lock(mutex_);
     journal_.record(symbol, CallArguments().name("name", name).text());
     if (auto fault = faults_.find(TVWS_FN_CREATE_REGISTERED_CURSOR_IMAGE, name)) {
@@ -218,27 +225,6 @@ TVWSStatus WindowServer::setDockCursorOverride(std::string_view symbol, TVWSConn
         return TVWS_STATUS_INVALID_CONNECTION;
     }
     dockOverride_ = enabled != 0;
-    return 0;
-}
-
-TVWSStatus WindowServer::setSystemDefinedCursor(std::string_view symbol, TVWSConnection connection,
-                                                std::int32_t number, std::int32_t* outSeed,
-                                                TVWSFunction function) {
-    std::lock_guard lock(mutex_);
-    journal_.record(symbol, CallArguments().number("cursor", number).text());
-    if (auto status = faultStatus(faults_.find(function, nullptr, number))) {
-        return *status;
-    }
-    if (!validConnection(connection)) {
-        return TVWS_STATUS_INVALID_CONNECTION;
-    }
-    if (SystemCursorTable::find(number) == nullptr) {
-        return TVWS_STATUS_ILLEGAL_ARGUMENT;
-    }
-    display(SystemCursorTable::numberedName(number), false);
-    if (outSeed != nullptr) {
-        *outSeed = seed_;
-    }
     return 0;
 }
 
@@ -320,9 +306,9 @@ TVWSStatus WindowServer::unregisterAll(std::string_view symbol, TVWSConnection c
     return 0;
 }
 
-TVWSStatus WindowServer::setCoreCursor(std::string_view symbol, TVWSConnection connection,
-                                       std::int32_t number, std::int32_t* outSeed,
-                                       TVWSFunction function) {
+TVWSStatus WindowServer::setNumberedCursor(std::string_view symbol, TVWSConnection connection,
+                                           std::int32_t number, std::int32_t* outSeed,
+                                           TVWSFunction function) {
     std::lock_guard lock(mutex_);
     journal_.record(symbol, CallArguments().number("cursor", number).text());
     if (auto status = faultStatus(faults_.find(function, nullptr, number))) {
@@ -331,7 +317,10 @@ TVWSStatus WindowServer::setCoreCursor(std::string_view symbol, TVWSConnection c
     if (!validConnection(connection)) {
         return TVWS_STATUS_INVALID_CONNECTION;
     }
-    if (!SystemCursorTable::isCoreCursor(number)) {
+    const bool core =
+        function == TVWS_FN_CORE_CURSOR_SET || function == TVWS_FN_CORE_CURSOR_SET_AND_RETURN_SEED;
+    if (core ? !SystemCursorTable::isCoreCursor(number)
+             : SystemCursorTable::find(number) == nullptr) {
         return TVWS_STATUS_ILLEGAL_ARGUMENT;
     }
     display(SystemCursorTable::numberedName(number), false);
@@ -364,7 +353,8 @@ TVWSStatus WindowServer::copyCoreCursorImages(std::string_view symbol, TVWSConne
             return TVWS_STATUS_ILLEGAL_ARGUMENT;
         }
     }
-    return copyImages(record, fault, outSize, outHotSpot, outFrameCount, outFrameDuration, outImages);
+    return copyImages(record, fault, outSize, outHotSpot, outFrameCount, outFrameDuration,
+                      outImages);
 }
 
 TVWSStatus WindowServer::removeRegisteredCursor(std::string_view symbol, TVWSConnection connection,
@@ -396,8 +386,7 @@ TVWSStatus WindowServer::removeRegisteredCursor(std::string_view symbol, TVWSCon
     return 0;
 }
 
-TVWSStatus WindowServer::getGlobalCursorDataSize(std::string_view symbol,
-                                                 TVWSConnection connection,
+TVWSStatus WindowServer::getGlobalCursorDataSize(std::string_view symbol, TVWSConnection connection,
                                                  std::int32_t* outByteCount) {
     std::lock_guard lock(mutex_);
     journal_.record(symbol, {});
@@ -429,9 +418,9 @@ TVWSStatus WindowServer::getGlobalCursorData(std::string_view symbol, TVWSConnec
                                              std::int32_t* outBitsPerComponent,
                                              std::int32_t* outReserved) {
     std::lock_guard lock(mutex_);
-    journal_.record(symbol, CallArguments()
-                                .number("capacity", inOutDataSize != nullptr ? *inOutDataSize : -1)
-                                .text());
+    journal_.record(
+        symbol,
+        CallArguments().number("capacity", inOutDataSize != nullptr ? *inOutDataSize : -1).text());
     const std::optional<Fault> fault = faults_.find(TVWS_FN_GET_GLOBAL_CURSOR_DATA);
     if (auto status = faultStatus(fault)) {
         return *status;

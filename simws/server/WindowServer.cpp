@@ -11,7 +11,9 @@ WindowServer& WindowServer::shared() {
     return *server;
 }
 
-WindowServer::WindowServer() { resetLocked(); }
+WindowServer::WindowServer() {
+    resetLocked();
+}
 
 void WindowServer::resetLocked() {
     installSystemCursors();

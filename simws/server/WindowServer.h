@@ -23,7 +23,7 @@ namespace tolvane {
 // Every public member locks; the cursor functions take the exported name they
 // were called through, for the journal.
 class WindowServer {
-public:
+  public:
     static WindowServer& shared();
 
     WindowServer();
@@ -53,29 +53,28 @@ public:
     const char* cursorNameForSystemCursor(std::string_view symbol, std::int32_t number);
     TVWSStatus setDockCursorOverride(std::string_view symbol, TVWSConnection connection,
                                      std::int32_t enabled);
-    TVWSStatus setSystemDefinedCursor(std::string_view symbol, TVWSConnection connection,
-                                      std::int32_t number, std::int32_t* outSeed,
-                                      TVWSFunction function);
+    // Core cursors (0 to 44) for the CoreCursor functions, every numbered
+    // system cursor for the system-defined ones; `function` tells which.
+    TVWSStatus setNumberedCursor(std::string_view symbol, TVWSConnection connection,
+                                 std::int32_t number, std::int32_t* outSeed, TVWSFunction function);
     TVWSStatus showCursor(std::string_view symbol, TVWSConnection connection);
     TVWSStatus hideCursor(std::string_view symbol, TVWSConnection connection);
     TVWSStatus getCursorScale(std::string_view symbol, TVWSConnection connection, float* outScale);
     TVWSStatus setCursorScale(std::string_view symbol, TVWSConnection connection, float scale);
     TVWSStatus unregisterAll(std::string_view symbol, TVWSConnection connection);
-    TVWSStatus setCoreCursor(std::string_view symbol, TVWSConnection connection,
-                             std::int32_t number, std::int32_t* outSeed, TVWSFunction function);
     TVWSStatus copyCoreCursorImages(std::string_view symbol, TVWSConnection connection,
-                                    std::int32_t number, TVWSArrayRef* outImages,
-                                    TVWSSize* outSize, TVWSPoint* outHotSpot,
-                                    std::size_t* outFrameCount, double* outFrameDuration);
+                                    std::int32_t number, TVWSArrayRef* outImages, TVWSSize* outSize,
+                                    TVWSPoint* outHotSpot, std::size_t* outFrameCount,
+                                    double* outFrameDuration);
     TVWSStatus removeRegisteredCursor(std::string_view symbol, TVWSConnection connection,
                                       const char* name);
     TVWSStatus getGlobalCursorDataSize(std::string_view symbol, TVWSConnection connection,
                                        std::int32_t* outByteCount);
-    TVWSStatus getGlobalCursorData(std::string_view symbol, TVWSConnection connection,
-                                   void* buffer, std::int32_t* inOutDataSize,
-                                   TVWSSize* outPixelSize, TVWSPoint* outHotSpot,
-                                   std::int32_t* outDepth, std::int32_t* outComponents,
-                                   std::int32_t* outBitsPerComponent, std::int32_t* outReserved);
+    TVWSStatus getGlobalCursorData(std::string_view symbol, TVWSConnection connection, void* buffer,
+                                   std::int32_t* inOutDataSize, TVWSSize* outPixelSize,
+                                   TVWSPoint* outHotSpot, std::int32_t* outDepth,
+                                   std::int32_t* outComponents, std::int32_t* outBitsPerComponent,
+                                   std::int32_t* outReserved);
     std::int32_t currentCursorSeed(std::string_view symbol);
 
     // ---- Control (WindowServer+Control.cpp) ----
@@ -97,7 +96,7 @@ public:
     unsigned callCount(std::string_view symbol);
     std::string callJournal();
 
-private:
+  private:
     using Registry = std::map<std::string, CursorRecordPtr, std::less<>>;
 
     // The caller holds the lock for all of these.

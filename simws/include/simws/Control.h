@@ -116,8 +116,8 @@ typedef enum TVWSFaultKind {
 typedef enum TVWSScope { TVWS_SCOPE_GLOBAL, TVWS_SCOPE_CONNECTION } TVWSScope;
 
 typedef struct TVWSCursorInfo {
-    TVWSSize size;       /* points */
-    TVWSPoint hotSpot;   /* points from the top-left corner */
+    TVWSSize size;     /* points */
+    TVWSPoint hotSpot; /* points from the top-left corner */
     size_t frameCount;
     double frameDuration;
     /* Every image of the cursor; the caller releases it. Images come grouped by
