@@ -44,7 +44,7 @@ char32_t decodeScalar(const std::string& text, std::size_t& index) {
         ++index;
         return 0xFFFD;
     }
-    char32_t scalar = length == 1 ? lead : lead & (0x7F >> length);
+    char32_t scalar = length == 1 ? lead : static_cast<char32_t>(lead & (0x7F >> length));
     for (int i = 1; i < length; ++i) {
         unsigned char next = byte(index + static_cast<std::size_t>(i));
         if ((next & 0xC0) != 0x80) {

@@ -1,4 +1,5 @@
 #include "input/KeyboardLayoutController.h"
+
 #include "platform/sim/SimInputSourceServices.h"
 
 #include <gmock/gmock.h>
