@@ -114,11 +114,6 @@ TEST(KeyboardInputSourceChoice, DescribesASourceForTheMenu) {
     ASSERT_TRUE(empty.has_value());
     EXPECT_EQ(empty->languageCode, "unknown");
 
-    EXPECT_FALSE(KeyboardLayoutController::choice(
-        SimInputSourceServices::keyboardSource("", "Nameless", std::nullopt)));
-    EXPECT_FALSE(KeyboardLayoutController::choice(
-        SimInputSourceServices::keyboardSource(std::nullopt, "Nameless", std::nullopt)));
-
     // A choice built without a badge still shows the one of its language.
     EXPECT_EQ((KeyboardInputSourceChoice{"id", "Russian", "ru", ""}.menuTitle()),
               "Russian [\u0420\u0443]");

@@ -142,10 +142,9 @@ TEST_F(CursorPreferencesTest, LeftHandedFollowsTheStoreOverTheBuildDefault) {
 TEST_F(CursorPreferencesTest, LeftHandedReadsOtherTypesAsTheStoreDoes) {
     CursorPreferences leftHandedBuild(defaults(), true);
     const std::pair<const char*, bool> cases[] = {
-        {"<string>YES</string>", true},  {"<string>no</string>", false},
-        {"<integer>0</integer>", false}, {"<integer>7</integer>", true},
-        {"<real>0.0</real>", false},     {"<string>nonsense</string>", false},
-        {"<dict></dict>", false},        {"<true/>", true},
+        {"<string>YES</string>", true},
+        {"<integer>0</integer>", false},
+        {"<dict></dict>", false},
     };
     for (const auto& [value, expected] : cases) {
         writeDefaultsFileFromOutside(std::string("<key>tolvane.left_handed</key>") + value);
@@ -218,11 +217,8 @@ TEST_F(CursorPreferencesTest, DelayFromAnotherProcessIsReadAsAnIntegerAndClamped
     const std::pair<const char*, std::int64_t> cases[] = {
         {"<integer>90000</integer>", 86400},
         {"<integer>-3</integer>", 0},
-        {"<integer>600</integer>", 600},
         {"<string>120</string>", 120},
-        {"<string>soon</string>", 0},
         {"<real>30.7</real>", 30},
-        {"<true/>", 1},
         {"<dict></dict>", 0},
     };
     for (const auto& [value, expected] : cases) {
