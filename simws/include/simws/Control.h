@@ -14,7 +14,8 @@
  *   simws_no_set_scale  everything except the set-scale function.
  *   simws_empty         this interface and nothing of the cursor interface.
  *   simws_paths         an INTERFACE target: linking it makes sure the libraries
- *                       are built and defines their absolute paths as string macros
+ *                       are built, puts this header on the include path and
+ *                       defines the libraries' absolute paths as string macros
  *                       TOLVANE_SIMWS_PATH, TOLVANE_SIMWS_SLS_ONLY_PATH,
  *                       TOLVANE_SIMWS_NO_SCALE_PATH, TOLVANE_SIMWS_NO_SET_SCALE_PATH,
  *                       TOLVANE_SIMWS_EMPTY_PATH.
