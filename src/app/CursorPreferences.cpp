@@ -10,10 +10,14 @@ namespace tolvane {
 CursorPreferences::CursorPreferences(DefaultsStore& defaults, bool leftHandedByDefault)
     : defaults_(defaults), leftHandedByDefault_(leftHandedByDefault) {}
 
-bool CursorPreferences::defaultLeftHandedMode() {
-    // Chosen when the program is built (TOLVANE_DEFAULT_LEFT_HANDED).
-    static const bool leftHanded = TOLVANE_DEFAULT_LEFT_HANDED != 0;
-    return leftHanded;
+bool CursorPreferences::defaultLeftHandedMode(const Bundle& bundle) {
+    auto holdsMarker = [](const std::string& text) {
+        return lowercasedASCII(text).find("quellmarrow") != std::string::npos;
+    };
+    const PropertyList* name = bundle.objectForInfoDictionaryKey("CFBundleName");
+    const std::string* nameText = name != nullptr ? name->stringValue() : nullptr;
+    return holdsMarker(bundle.bundleIdentifier().value_or("")) ||
+           (nameText != nullptr && holdsMarker(*nameText));
 }
 
 CursorStyle

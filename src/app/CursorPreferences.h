@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/InputLanguage.h"
+#include "platform/Bundle.h"
 #include "platform/DefaultsStore.h"
 #include "render/CursorStyle.h"
 
@@ -24,11 +25,11 @@ class CursorPreferences {
     static constexpr std::int64_t maximumReturnDelaySeconds = 86400;
 
     // leftHandedByDefault is what isLeftHanded() reads while nothing is stored.
-    explicit CursorPreferences(DefaultsStore& defaults,
-                               bool leftHandedByDefault = defaultLeftHandedMode());
+    CursorPreferences(DefaultsStore& defaults, bool leftHandedByDefault);
 
-    // Whether this build mirrors the cursors unless the user says otherwise.
-    static bool defaultLeftHandedMode();
+    // Whether this build mirrors the cursors unless the user says otherwise:
+    // true for a bundle whose identifier or name holds "quellmarrow".
+    static bool defaultLeftHandedMode(const Bundle& bundle);
 
     // One style for every language: the language is accepted and ignored.
     // A style stored under an older per-language key is moved to the global key.

@@ -36,12 +36,12 @@ class CursorPreferencesTest : public ::testing::Test {
 
     testing::TestSession session;
     testing::LogCapture log;
-    CursorPreferences preferences{*session->defaults()};
+    CursorPreferences preferences{*session->defaults(), false};
 };
 
 TEST_F(CursorPreferencesTest, FreshStoreReadsDefaultsAndWritesNothing) {
     EXPECT_EQ(preferences.style(), CursorStyle::letterBadge);
-    EXPECT_EQ(preferences.isLeftHanded(), CursorPreferences::defaultLeftHandedMode());
+    EXPECT_FALSE(preferences.isLeftHanded());
     EXPECT_EQ(preferences.primaryInputSourceID(), std::nullopt);
     EXPECT_EQ(preferences.primaryInputSourceReturnDelaySeconds(), 0);
     EXPECT_FALSE(std::filesystem::exists(session->defaults()->plistPath()));
@@ -116,6 +116,21 @@ TEST_F(CursorPreferencesTest, SavingAStyleKeepsAllThreeKeysInStep) {
     EXPECT_THAT(log.lines(), ElementsAre("[INFO] Preference global style saved: highContrast",
                                          "[INFO] Preference global style saved: system",
                                          "[DEBUG] Preference global style loaded: system"));
+}
+
+TEST(CursorPreferencesDefaults, BundlesNamedForLeftHandersDefaultToLeftHandedCursors) {
+    auto bundle = [](const std::string& identifier, PropertyList name) {
+        return Bundle("/Applications/X.app",
+                      {{"CFBundleIdentifier", identifier}, {"CFBundleName", std::move(name)}},
+                      std::nullopt);
+    };
+    EXPECT_FALSE(CursorPreferences::defaultLeftHandedMode(bundle("com.tolvane.app", "Tolvane")));
+    EXPECT_TRUE(CursorPreferences::defaultLeftHandedMode(bundle("com.QuellmArrow.app", "Tolvane")));
+    EXPECT_TRUE(CursorPreferences::defaultLeftHandedMode(bundle("com.tolvane.app", "Tolvane QUELLMARROW")));
+    // A name that is not a string counts as empty.
+    EXPECT_FALSE(CursorPreferences::defaultLeftHandedMode(
+        bundle("com.tolvane.app", PropertyList(std::int64_t{7}))));
+    EXPECT_FALSE(CursorPreferences::defaultLeftHandedMode(Bundle("/Applications/X.app", {}, std::nullopt)));
 }
 
 TEST_F(CursorPreferencesTest, LeftHandedFollowsTheStoreOverTheBuildDefault) {
