@@ -128,6 +128,9 @@ size_t TVWSImageCopyBytes(TVWSImageRef image, void* destination, size_t capacity
 }
 
 TVWSArrayRef TVWSArrayCreate(const TVWSObjectRef* values, size_t count) {
+    if (values == NULL && count > 0) {
+        return NULL;
+    }
     TVWSObjectRef array = objectCreate(KindArray);
     if (array == NULL) {
         return NULL;
