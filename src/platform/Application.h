@@ -8,7 +8,7 @@ enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 
 // Receives the application's launch and termination.
 class ApplicationDelegate {
-public:
+  public:
     virtual ~ApplicationDelegate() = default;
     virtual void applicationDidFinishLaunching() {}
     virtual void applicationWillTerminate() {}
@@ -16,7 +16,7 @@ public:
 
 // The shared application: its event loop, delegate and orderly termination.
 class Application {
-public:
+  public:
     virtual ~Application() = default;
     // The application holds its delegate weakly: the caller keeps it alive.
     virtual void setDelegate(ApplicationDelegate* delegate) = 0;

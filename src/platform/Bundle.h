@@ -11,7 +11,7 @@ namespace tolvane {
 
 // The application's bundle: where it lives and its information dictionary.
 class Bundle {
-public:
+  public:
     Bundle(std::filesystem::path bundlePath, PropertyList::Dictionary infoDictionary,
            std::optional<std::filesystem::path> executablePath)
         : bundlePath_(std::move(bundlePath)), infoDictionary_(std::move(infoDictionary)),
@@ -19,8 +19,8 @@ public:
 
     // An application bundle laid out the usual way: the executable, named
     // after the application, in Contents/MacOS.
-    static Bundle application(const std::filesystem::path& bundlePath, const std::string& identifier,
-                              const std::string& name);
+    static Bundle application(const std::filesystem::path& bundlePath,
+                              const std::string& identifier, const std::string& name);
 
     const std::filesystem::path& bundlePath() const { return bundlePath_; }
     const std::optional<std::filesystem::path>& executablePath() const { return executablePath_; }
@@ -30,7 +30,7 @@ public:
     // The "CFBundleIdentifier" entry when it is a string.
     std::optional<std::string> bundleIdentifier() const;
 
-private:
+  private:
     std::filesystem::path bundlePath_;
     PropertyList::Dictionary infoDictionary_;
     std::optional<std::filesystem::path> executablePath_;

@@ -13,7 +13,7 @@ namespace tolvane {
 // absent key from a present one. Every reading goes to the store afresh, so a
 // value another process wrote is seen at once.
 class DefaultsStore {
-public:
+  public:
     virtual ~DefaultsStore() = default;
 
     // Everything stored; a failure when the store cannot be read.

@@ -30,7 +30,7 @@ struct MouseEvent {
 // Event services: input idle times, the pointer and the screens, and posting
 // synthetic mouse events.
 class EventServices {
-public:
+  public:
     virtual ~EventServices() = default;
 
     // Seconds since the last event of this type in the combined session

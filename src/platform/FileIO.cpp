@@ -1,13 +1,12 @@
 #include "platform/FileIO.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tolvane {
 
@@ -19,7 +18,7 @@ Failure systemFailure(const std::string& what, const std::filesystem::path& path
 
 // Closes a descriptor when it goes out of scope.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     ~Descriptor() {
         if (fd_ >= 0) {
@@ -36,19 +35,20 @@ public:
         return result == 0 ? 0 : errno;
     }
 
-private:
+  private:
     int fd_;
 };
 
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     static std::atomic<unsigned> counter{0};
-    std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) +
-                       "-" + std::to_string(counter.fetch_add(1));
+    std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
+                       std::to_string(counter.fetch_add(1));
     return path.parent_path() / name;
 }
 
 void syncFolder(const std::filesystem::path& folder) {
-    Descriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() >= 0) {
         // Best effort: the rename is already done, only its durability is at stake.
         ::fsync(fd.get());
@@ -69,7 +69,8 @@ Result<std::vector<std::uint8_t>> readFileContents(const std::filesystem::path& 
         return systemFailure("cannot inspect", path, errno);
     }
     if (!S_ISREG(status.st_mode)) {
-        return Failure{"not a regular file: " + path.string(), S_ISDIR(status.st_mode) ? EISDIR : EINVAL};
+        return Failure{"not a regular file: " + path.string(),
+                       S_ISDIR(status.st_mode) ? EISDIR : EINVAL};
     }
     auto tooLarge = [&](std::uint64_t size) {
         return Failure{"file too large: " + path.string() + " has " + std::to_string(size) +

@@ -38,7 +38,7 @@ struct InputSourceFilter {
 
 // The text input source services and their change notification.
 class InputSourceServices {
-public:
+  public:
     using ObserverID = std::uint64_t;
 
     // The name of the selected-keyboard-input-source-changed notification.

@@ -11,7 +11,7 @@ namespace tolvane {
 
 // An ordered list of menu items with a title.
 class Menu {
-public:
+  public:
     explicit Menu(std::string title = {}) : title_(std::move(title)) {}
     static std::shared_ptr<Menu> create(std::string title = {}) {
         return std::make_shared<Menu>(std::move(title));
@@ -26,7 +26,7 @@ public:
     // The first item with exactly this title; null when there is none.
     std::shared_ptr<MenuItem> itemWithTitle(std::string_view title) const;
 
-private:
+  private:
     std::string title_;
     std::vector<std::shared_ptr<MenuItem>> items_;
 };

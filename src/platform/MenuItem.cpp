@@ -3,11 +3,13 @@
 namespace tolvane {
 
 MenuItem::MenuItem(std::string title, Action action, std::string keyEquivalent, bool separator)
-    : title_(std::move(title)), action_(std::move(action)), keyEquivalent_(std::move(keyEquivalent)),
-      separator_(separator) {}
+    : title_(std::move(title)), action_(std::move(action)),
+      keyEquivalent_(std::move(keyEquivalent)), separator_(separator) {}
 
-std::shared_ptr<MenuItem> MenuItem::create(std::string title, Action action, std::string keyEquivalent) {
-    return std::make_shared<MenuItem>(std::move(title), std::move(action), std::move(keyEquivalent), false);
+std::shared_ptr<MenuItem> MenuItem::create(std::string title, Action action,
+                                           std::string keyEquivalent) {
+    return std::make_shared<MenuItem>(std::move(title), std::move(action), std::move(keyEquivalent),
+                                      false);
 }
 
 std::shared_ptr<MenuItem> MenuItem::separator() {

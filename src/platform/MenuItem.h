@@ -19,7 +19,7 @@ enum class ControlState { mixed = -1, off = 0, on = 1 };
 // its target (weakly, where the target owns the menu) and receives the item
 // as the sender.
 class MenuItem : public std::enable_shared_from_this<MenuItem> {
-public:
+  public:
     using Action = std::function<void(MenuItem& sender)>;
 
     // keyEquivalent is a single lower-case letter pressed with the command
@@ -36,7 +36,9 @@ public:
     void setKeyEquivalent(std::string key) { keyEquivalent_ = std::move(key); }
 
     const std::optional<PropertyList>& representedObject() const { return representedObject_; }
-    void setRepresentedObject(std::optional<PropertyList> object) { representedObject_ = std::move(object); }
+    void setRepresentedObject(std::optional<PropertyList> object) {
+        representedObject_ = std::move(object);
+    }
     ControlState state() const { return state_; }
     void setState(ControlState state) { state_ = state; }
     bool isEnabled() const { return enabled_; }
@@ -54,7 +56,7 @@ public:
 
     explicit MenuItem(std::string title, Action action, std::string keyEquivalent, bool separator);
 
-private:
+  private:
     std::string title_;
     Action action_;
     std::string keyEquivalent_;

@@ -12,7 +12,7 @@ namespace tolvane {
 // settings: values are set in this process at once and written through to
 // the domain's store on synchronize().
 class PreferenceDomain {
-public:
+  public:
     virtual ~PreferenceDomain() = default;
 
     virtual const std::string& name() const = 0;

@@ -14,7 +14,7 @@ namespace tolvane {
 // array or dictionary. Strings and keys hold UTF-8 text. A value is a plain
 // value: copies are independent.
 class PropertyList {
-public:
+  public:
     enum class Type { string, integer, real, boolean, date, data, array, dictionary };
 
     // A moment as seconds since 2001-01-01 00:00:00 UTC, the property-list epoch.
@@ -69,7 +69,7 @@ public:
 
     bool operator==(const PropertyList& other) const { return value_ == other.value_; }
 
-private:
+  private:
     // In the order of Type.
     std::variant<std::string, std::int64_t, double, bool, Date, Data, Array, Dictionary> value_;
 };

@@ -3,13 +3,12 @@
 #include "platform/FileIO.h"
 #include "platform/PropertyListShape.h"
 
-#include <plist/plist.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <plist/plist.h>
 #include <string>
 #include <string_view>
 
@@ -30,8 +29,7 @@ using Node = std::unique_ptr<void, NodeDeleter>;
 struct FreeDeleter {
     void operator()(void* memory) const { std::free(memory); }
 };
-template <typename T>
-using Allocated = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Allocated = std::unique_ptr<T, FreeDeleter>;
 
 bool isValidUtf8(std::string_view text) {
     std::size_t i = 0;
@@ -85,7 +83,8 @@ Result<void> checkText(std::string_view text, const char* what) {
 }
 
 Failure tooDeep(const PropertyListLimits& limits) {
-    return Failure{"property list nested deeper than " + std::to_string(limits.maxDepth) + " levels"};
+    return Failure{"property list nested deeper than " + std::to_string(limits.maxDepth) +
+                   " levels"};
 }
 
 // libplist keeps dates as whole seconds and microseconds since 2001.
@@ -95,7 +94,8 @@ Result<Node> dateNode(PropertyList::Date date) {
         seconds > std::numeric_limits<std::int32_t>::max()) {
         return Failure{"date outside the range a property list can hold"};
     }
-    auto micro = static_cast<std::int32_t>(std::lround((date.secondsSinceReferenceDate - seconds) * 1e6));
+    auto micro =
+        static_cast<std::int32_t>(std::lround((date.secondsSinceReferenceDate - seconds) * 1e6));
     return Node(plist_new_date(static_cast<std::int32_t>(seconds), micro));
 }
 
@@ -190,7 +190,8 @@ Result<PropertyList> fromNode(plist_t node, int depth, const PropertyListLimits&
     case PLIST_STRING: {
         std::uint64_t length = 0;
         const char* text = plist_get_string_ptr(node, &length);
-        std::string value(text == nullptr ? "" : std::string(text, static_cast<std::size_t>(length)));
+        std::string value(text == nullptr ? ""
+                                          : std::string(text, static_cast<std::size_t>(length)));
         if (auto checked = checkText(value, "string"); !checked) {
             return checked.failure();
         }
@@ -279,9 +280,10 @@ Result<PropertyList> PropertyListSerialization::parse(std::span<const std::uint8
     if (bytes.empty()) {
         return Failure{"empty property list"};
     }
-    if (bytes.size() > limits.maxBytes || bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
-        return Failure{"property list too large: " + std::to_string(bytes.size()) + " bytes, the limit is " +
-                       std::to_string(limits.maxBytes)};
+    if (bytes.size() > limits.maxBytes ||
+        bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
+        return Failure{"property list too large: " + std::to_string(bytes.size()) +
+                       " bytes, the limit is " + std::to_string(limits.maxBytes)};
     }
     const char* data = reinterpret_cast<const char*>(bytes.data());
     auto length = static_cast<std::uint32_t>(bytes.size());
@@ -307,9 +309,9 @@ Result<PropertyList> PropertyListSerialization::parse(std::span<const std::uint8
     return fromNode(root, 0, limits);
 }
 
-Result<std::vector<std::uint8_t>> PropertyListSerialization::serialize(const PropertyList& value,
-                                                                       PropertyListFormat format,
-                                                                       const PropertyListLimits& limits) {
+Result<std::vector<std::uint8_t>>
+PropertyListSerialization::serialize(const PropertyList& value, PropertyListFormat format,
+                                     const PropertyListLimits& limits) {
     auto node = toNode(value, 0, limits);
     if (!node) {
         return node.failure();
@@ -342,11 +344,13 @@ Result<PropertyList> PropertyListSerialization::readFile(const std::filesystem::
     return parsed;
 }
 
-Result<void> PropertyListSerialization::writeFile(const PropertyList& value, const std::filesystem::path& path,
+Result<void> PropertyListSerialization::writeFile(const PropertyList& value,
+                                                  const std::filesystem::path& path,
                                                   PropertyListFormat format) {
     auto bytes = serialize(value, format);
     if (!bytes) {
-        return Failure{"cannot serialise property list for " + path.string() + ": " + bytes.error()};
+        return Failure{"cannot serialise property list for " + path.string() + ": " +
+                       bytes.error()};
     }
     return atomicWrite(path, bytes.value());
 }

@@ -20,10 +20,11 @@ enum class PropertyListFormat { xml, binary };
 // that are not UTF-8 or hold a NUL character, and dates outside the format's
 // range.
 class PropertyListSerialization {
-public:
+  public:
     static Result<PropertyList> parse(std::span<const std::uint8_t> bytes,
                                       const PropertyListLimits& limits = {});
-    static Result<std::vector<std::uint8_t>> serialize(const PropertyList& value, PropertyListFormat format,
+    static Result<std::vector<std::uint8_t>> serialize(const PropertyList& value,
+                                                       PropertyListFormat format,
                                                        const PropertyListLimits& limits = {});
 
     static Result<PropertyList> readFile(const std::filesystem::path& path,

@@ -14,7 +14,8 @@ Failure malformed(const std::string& why) {
 }
 
 Failure tooDeep(const PropertyListLimits& limits) {
-    return Failure{"property list nested deeper than " + std::to_string(limits.maxDepth) + " levels"};
+    return Failure{"property list nested deeper than " + std::to_string(limits.maxDepth) +
+                   " levels"};
 }
 
 Failure tooManyValues(const PropertyListLimits& limits) {
@@ -24,7 +25,7 @@ Failure tooManyValues(const PropertyListLimits& limits) {
 // The bytes of a binary property list: a header, the objects, a table of
 // object offsets and a 32-byte trailer that locates the table.
 class BinaryLayout {
-public:
+  public:
     static constexpr std::size_t headerSize = 8;
     static constexpr std::size_t trailerSize = 32;
 
@@ -68,7 +69,8 @@ public:
         if (!header) {
             return header.failure();
         }
-        bool isContainer = header->kind == 0xA || header->kind == 0xC || header->kind == 0xD; // array, set, dictionary
+        bool isContainer = header->kind == 0xA || header->kind == 0xC ||
+                           header->kind == 0xD; // array, set, dictionary
         if (!isContainer) {
             return Children{};
         }
@@ -106,7 +108,7 @@ public:
         return bigEndian(children.start + index * referenceSize_, referenceSize_);
     }
 
-private:
+  private:
     // An object's kind (the high half of its marker byte), its length and
     // where its content starts.
     struct Header {
@@ -254,7 +256,8 @@ Result<void> PropertyListShape::checkBinary(std::span<const std::uint8_t> bytes,
     return Result<void>::success();
 }
 
-Result<void> PropertyListShape::checkXml(std::span<const std::uint8_t> bytes, const PropertyListLimits& limits) {
+Result<void> PropertyListShape::checkXml(std::span<const std::uint8_t> bytes,
+                                         const PropertyListLimits& limits) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     // The plist element and a value element may enclose the containers.
     const long depthLimit = static_cast<long>(limits.maxDepth) + 2;

@@ -18,9 +18,8 @@ struct Failure {
 
 // A value or the failure that kept it from being made. The platform layer
 // reports failures this way so that its callers can log them.
-template <typename T>
-class [[nodiscard]] Result {
-public:
+template <typename T> class [[nodiscard]] Result {
+  public:
     Result(T value) : state_(std::move(value)) {}
     Result(Failure failure) : state_(std::move(failure)) {}
 
@@ -38,13 +37,12 @@ public:
     const Failure& failure() const { return std::get<Failure>(state_); }
     const std::string& error() const { return failure().message; }
 
-private:
+  private:
     std::variant<T, Failure> state_;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
-public:
+template <> class [[nodiscard]] Result<void> {
+  public:
     Result() = default;
     Result(Failure failure) : failure_(std::move(failure)), ok_(false) {}
     static Result success() { return Result(); }
@@ -55,7 +53,7 @@ public:
     const Failure& failure() const { return failure_; }
     const std::string& error() const { return failure_.message; }
 
-private:
+  private:
     Failure failure_;
     bool ok_ = true;
 };

@@ -8,7 +8,7 @@ namespace tolvane {
 
 // The system status bar, which shows the status items of all applications.
 class StatusBar {
-public:
+  public:
     // A length that follows the item's content.
     static constexpr double variableLength = -1;
 

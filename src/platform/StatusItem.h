@@ -10,13 +10,13 @@ namespace tolvane {
 // An item in the system status bar: a button showing a title, and the menu
 // that opens when the button is clicked.
 class StatusItem {
-public:
+  public:
     class Button {
-    public:
+      public:
         const std::string& title() const { return title_; }
         void setTitle(std::string title) { title_ = std::move(title); }
 
-    private:
+      private:
         std::string title_;
     };
 
@@ -29,7 +29,7 @@ public:
     const std::shared_ptr<Menu>& menu() const { return menu_; }
     void setMenu(std::shared_ptr<Menu> menu) { menu_ = std::move(menu); }
 
-private:
+  private:
     double length_;
     bool hasButton_;
     Button button_;

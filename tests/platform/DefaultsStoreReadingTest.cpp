@@ -1,7 +1,6 @@
 #include "platform/DefaultsStore.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace tolvane {
@@ -16,16 +15,36 @@ TEST(DefaultsStoreReadingTest, BooleanReadingOfEveryType) {
         bool expected;
     };
     const Case cases[] = {
-        {true, true},    {false, false},   {1, true},       {0, false},        {-3, true},
-        {0.5, true},     {0.0, false},     {"YES", true},   {"yes", true},     {"True", true},
-        {"true", true},  {"NO", false},    {"false", false}, {"1", true},      {" 12abc", true},
-        {"0", false},    {"abc", false},   {"", false},     {"Y", false},      {"-1", true},
-        {PropertyList::Data{1}, false},    {PropertyList::Array{true}, false}, {PropertyList::Dictionary{}, false},
-        {PropertyList::Date{5}, false},    {std::numeric_limits<double>::quiet_NaN(), false},
+        {true, true},
+        {false, false},
+        {1, true},
+        {0, false},
+        {-3, true},
+        {0.5, true},
+        {0.0, false},
+        {"YES", true},
+        {"yes", true},
+        {"True", true},
+        {"true", true},
+        {"NO", false},
+        {"false", false},
+        {"1", true},
+        {" 12abc", true},
+        {"0", false},
+        {"abc", false},
+        {"", false},
+        {"Y", false},
+        {"-1", true},
+        {PropertyList::Data{1}, false},
+        {PropertyList::Array{true}, false},
+        {PropertyList::Dictionary{}, false},
+        {PropertyList::Date{5}, false},
+        {std::numeric_limits<double>::quiet_NaN(), false},
     };
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(DefaultsStore::booleanReading(value), expected)
-            << PropertyList::typeName(value.type()) << " " << DefaultsStore::stringReading(value).value_or("-");
+            << PropertyList::typeName(value.type()) << " "
+            << DefaultsStore::stringReading(value).value_or("-");
     }
 }
 
@@ -59,7 +78,8 @@ TEST(DefaultsStoreReadingTest, IntegerReadingOfEveryType) {
     };
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(DefaultsStore::integerReading(value), expected)
-            << PropertyList::typeName(value.type()) << " " << DefaultsStore::stringReading(value).value_or("-");
+            << PropertyList::typeName(value.type()) << " "
+            << DefaultsStore::stringReading(value).value_or("-");
     }
 }
 

@@ -2,11 +2,9 @@
 
 #include "support/TemporaryDirectory.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
-
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace tolvane {
@@ -39,11 +37,12 @@ TEST(FileIOTest, AtomicWriteCreatesAndReplacesWithoutLeavingTemporaryFiles) {
 
     struct stat status {};
     ASSERT_EQ(::stat(path.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0066u, 0066u & ~[] {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        return mask;
-    }()); // the permissions of any new file, not those of a private temporary one
+    EXPECT_EQ(
+        status.st_mode & 0066u, 0066u & ~[] {
+            mode_t mask = ::umask(0);
+            ::umask(mask);
+            return mask;
+        }()); // the permissions of any new file, not those of a private temporary one
 }
 
 TEST(FileIOTest, AtomicWriteFailureLeavesTheOldFileAndNoLeftovers) {
@@ -59,7 +58,8 @@ TEST(FileIOTest, AtomicWriteFailureLeavesTheOldFileAndNoLeftovers) {
     testing::writeFile(folder / "taken" / "keep", "kept");
     auto overFolder = atomicWrite(folder / "taken", bytesOf("x"));
     ASSERT_FALSE(overFolder.ok());
-    EXPECT_NE(overFolder.error().find("cannot replace " + (folder / "taken").string()), std::string::npos);
+    EXPECT_NE(overFolder.error().find("cannot replace " + (folder / "taken").string()),
+              std::string::npos);
     EXPECT_EQ(testing::readFile(folder / "taken" / "keep"), "kept");
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"taken"});
 
@@ -75,17 +75,20 @@ TEST(FileIOTest, ReadingRefusesLargeFilesFoldersAndPipes) {
 
     auto large = readFileContents(folder / "ten", 9);
     ASSERT_FALSE(large.ok());
-    EXPECT_EQ(large.error(), "file too large: " + (folder / "ten").string() + " has 10 bytes, the limit is 9");
+    EXPECT_EQ(large.error(),
+              "file too large: " + (folder / "ten").string() + " has 10 bytes, the limit is 9");
 
     auto missing = readFileContents(folder / "none", 10);
     ASSERT_FALSE(missing.ok());
     EXPECT_TRUE(missing.failure().isFileNotFound());
 
-    EXPECT_EQ(readFileContents(folder.path(), 10).error(), "not a regular file: " + folder.path().string());
+    EXPECT_EQ(readFileContents(folder.path(), 10).error(),
+              "not a regular file: " + folder.path().string());
 
     // Opening a pipe with no writer must not hang.
     ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0600), 0);
-    EXPECT_EQ(readFileContents(folder / "pipe", 10).error(), "not a regular file: " + (folder / "pipe").string());
+    EXPECT_EQ(readFileContents(folder / "pipe", 10).error(),
+              "not a regular file: " + (folder / "pipe").string());
 }
 
 } // namespace

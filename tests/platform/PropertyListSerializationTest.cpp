@@ -2,12 +2,10 @@
 
 #include "support/TemporaryDirectory.h"
 
-#include <plist/plist.h>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <limits>
+#include <plist/plist.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -69,11 +67,13 @@ TEST(PropertyListSerializationTest, EveryValueTypeSurvivesBinaryAndXml) {
     for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
         auto back = roundTrip(everyKindOfValue(), format);
         ASSERT_TRUE(back.ok()) << back.error();
-        EXPECT_EQ(back.value(), everyKindOfValue()) << (format == PropertyListFormat::xml ? "xml" : "binary");
+        EXPECT_EQ(back.value(), everyKindOfValue())
+            << (format == PropertyListFormat::xml ? "xml" : "binary");
     }
     // Any root type, not only dictionaries.
-    for (const PropertyList& root : {PropertyList("just a string"), PropertyList(PropertyList::Array{1, 2}),
-                                     PropertyList(-7), PropertyList(true)}) {
+    for (const PropertyList& root :
+         {PropertyList("just a string"), PropertyList(PropertyList::Array{1, 2}), PropertyList(-7),
+          PropertyList(true)}) {
         for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
             auto back = roundTrip(root, format);
             ASSERT_TRUE(back.ok()) << back.error();
@@ -97,7 +97,8 @@ TEST(PropertyListSerializationTest, BinaryKeepsFractionsOfSecondsXmlKeepsWholeSe
 }
 
 TEST(PropertyListSerializationTest, WritesTheFormatAskedFor) {
-    auto binary = PropertyListSerialization::serialize(everyKindOfValue(), PropertyListFormat::binary);
+    auto binary =
+        PropertyListSerialization::serialize(everyKindOfValue(), PropertyListFormat::binary);
     auto xml = PropertyListSerialization::serialize(everyKindOfValue(), PropertyListFormat::xml);
     ASSERT_TRUE(binary.ok());
     ASSERT_TRUE(xml.ok());
@@ -106,13 +107,15 @@ TEST(PropertyListSerializationTest, WritesTheFormatAskedFor) {
     std::string text = textOf(xml.value());
     EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u);
     EXPECT_NE(text.find("<plist version=\"1.0\">"), std::string::npos);
-    EXPECT_NE(text.find("<string>Русская раскладка</string>"), std::string::npos); // UTF-8, not escaped
+    EXPECT_NE(text.find("<string>Русская раскладка</string>"),
+              std::string::npos); // UTF-8, not escaped
     EXPECT_NE(text.find("<string>a &lt; b &amp;&amp; c &gt; d</string>"), std::string::npos);
     EXPECT_EQ(PropertyListSerialization::formatOf(xml.value()), PropertyListFormat::xml);
 }
 
 TEST(PropertyListSerializationTest, RefusesToWriteWhatCouldNotBeReadBack) {
-    auto nul = PropertyListSerialization::serialize(std::string("a\0b", 3), PropertyListFormat::xml);
+    auto nul =
+        PropertyListSerialization::serialize(std::string("a\0b", 3), PropertyListFormat::xml);
     ASSERT_FALSE(nul.ok());
     EXPECT_EQ(nul.error(), "string holds a NUL character");
 
@@ -126,7 +129,8 @@ TEST(PropertyListSerializationTest, RefusesToWriteWhatCouldNotBeReadBack) {
     ASSERT_FALSE(key.ok());
     EXPECT_EQ(key.error(), "dictionary key is not valid UTF-8");
 
-    auto farDate = PropertyListSerialization::serialize(PropertyList::Date{1e12}, PropertyListFormat::binary);
+    auto farDate =
+        PropertyListSerialization::serialize(PropertyList::Date{1e12}, PropertyListFormat::binary);
     ASSERT_FALSE(farDate.ok());
     EXPECT_EQ(farDate.error(), "date outside the range a property list can hold");
 }
@@ -142,8 +146,9 @@ TEST(PropertyListSerializationTest, MalformedAndTruncatedBytesGiveErrors) {
 
     for (auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
         Bytes whole = PropertyListSerialization::serialize(everyKindOfValue(), format).value();
-        std::size_t complete = format == PropertyListFormat::binary ? whole.size()
-                                                                    : textOf(whole).find("</plist>") + 8;
+        std::size_t complete = format == PropertyListFormat::binary
+                                   ? whole.size()
+                                   : textOf(whole).find("</plist>") + 8;
         for (std::size_t cut = 0; cut < complete; ++cut) {
             Bytes prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut));
             EXPECT_FALSE(PropertyListSerialization::parse(prefix).ok()) << "cut at " << cut;
@@ -261,7 +266,8 @@ TEST(PropertyListSerializationTest, NestingIsLimitedInBothFormats) {
     for (int i = 0; i < 8; ++i) {
         deep = PropertyList::Array{deep};
     }
-    EXPECT_FALSE(PropertyListSerialization::serialize(deep, PropertyListFormat::binary, limits).ok());
+    EXPECT_FALSE(
+        PropertyListSerialization::serialize(deep, PropertyListFormat::binary, limits).ok());
 }
 
 TEST(PropertyListSerializationTest, SharedObjectsCannotExpandBeyondTheValueLimit) {
@@ -290,7 +296,8 @@ TEST(PropertyListSerializationTest, SharedObjectsCannotExpandBeyondTheValueLimit
     }
     PropertyListLimits limits;
     limits.maxValues = 10;
-    auto tooMany = PropertyListSerialization::parse(bytesOf(manyElements + "</array></plist>"), limits);
+    auto tooMany =
+        PropertyListSerialization::parse(bytesOf(manyElements + "</array></plist>"), limits);
     ASSERT_FALSE(tooMany.ok());
     EXPECT_EQ(tooMany.error(), "property list holds more than 10 values");
 }
@@ -335,7 +342,9 @@ TEST(PropertyListSerializationTest, KeyedArchiveIdentifiersReadAsTheirXmlForm) {
 TEST(PropertyListSerializationTest, FilesAreWrittenAtomicallyAndReadWithinTheSizeLimit) {
     TemporaryDirectory folder;
     auto path = folder / "settings.plist";
-    ASSERT_TRUE(PropertyListSerialization::writeFile(everyKindOfValue(), path, PropertyListFormat::xml).ok());
+    ASSERT_TRUE(
+        PropertyListSerialization::writeFile(everyKindOfValue(), path, PropertyListFormat::xml)
+            .ok());
     auto back = PropertyListSerialization::readFile(path);
     ASSERT_TRUE(back.ok()) << back.error();
     EXPECT_EQ(back.value(), everyKindOfValue());
@@ -360,7 +369,8 @@ TEST(PropertyListSerializationTest, FilesAreWrittenAtomicallyAndReadWithinTheSiz
     auto unwritable = PropertyListSerialization::writeFile(std::string("\xFF"), folder / "x.plist",
                                                            PropertyListFormat::binary);
     ASSERT_FALSE(unwritable.ok());
-    EXPECT_EQ(unwritable.error(), "cannot serialise property list for " + (folder / "x.plist").string() +
+    EXPECT_EQ(unwritable.error(), "cannot serialise property list for " +
+                                      (folder / "x.plist").string() +
                                       ": string is not valid UTF-8");
     EXPECT_FALSE(std::filesystem::exists(folder / "x.plist"));
 }

@@ -11,6 +11,7 @@ SimSession::Options inHome(SimSession::Options options, const TemporaryDirectory
 
 } // namespace
 
-TestSession::TestSession(SimSession::Options options) : session_(inHome(std::move(options), home_)) {}
+TestSession::TestSession(SimSession::Options options)
+    : session_(inHome(std::move(options), home_)) {}
 
 } // namespace tolvane::testing

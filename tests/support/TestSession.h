@@ -12,7 +12,7 @@ namespace tolvane::testing {
 //   session->inputSources()->switchTo("com.apple.keylayout.Russian");
 //   session->loop()->drain();
 class TestSession {
-public:
+  public:
     TestSession() : TestSession(SimSession::Options{}) {}
     // The options' home is replaced by the temporary folder.
     explicit TestSession(SimSession::Options options);
@@ -21,7 +21,7 @@ public:
     SimSession* operator->() { return &session_; }
     const TemporaryDirectory& home() const { return home_; }
 
-private:
+  private:
     TemporaryDirectory home_; // made first, removed last
     SimSession session_;
 };

@@ -22,10 +22,12 @@ Result<PropertyList::Dictionary> PropertyListDictionaryFile::read() const {
     return std::move(*dictionary);
 }
 
-Result<void> PropertyListDictionaryFile::update(const std::function<bool(PropertyList::Dictionary&)>& change) {
+Result<void>
+PropertyListDictionaryFile::update(const std::function<bool(PropertyList::Dictionary&)>& change) {
     auto dictionary = read();
     if (!dictionary) {
-        return Failure{"not overwriting unreadable " + path_.string() + " (" + dictionary.error() + ")",
+        return Failure{"not overwriting unreadable " + path_.string() + " (" + dictionary.error() +
+                           ")",
                        dictionary.failure().systemError};
     }
     if (!change(dictionary.value())) {
@@ -34,7 +36,8 @@ Result<void> PropertyListDictionaryFile::update(const std::function<bool(Propert
     std::error_code error;
     std::filesystem::create_directories(path_.parent_path(), error);
     if (error) {
-        return Failure{"cannot create " + path_.parent_path().string() + ": " + error.message(), error.value()};
+        return Failure{"cannot create " + path_.parent_path().string() + ": " + error.message(),
+                       error.value()};
     }
     return PropertyListSerialization::writeFile(PropertyList(std::move(dictionary).value()), path_,
                                                 PropertyListFormat::binary);

@@ -11,7 +11,7 @@ namespace tolvane {
 // A dictionary kept in a binary property-list file and read afresh on every
 // access, so that what another process wrote is seen at once.
 class PropertyListDictionaryFile {
-public:
+  public:
     explicit PropertyListDictionaryFile(std::filesystem::path path) : path_(std::move(path)) {}
 
     const std::filesystem::path& path() const { return path_; }
@@ -24,7 +24,7 @@ public:
     // that cannot be read is left as it is rather than overwritten.
     Result<void> update(const std::function<bool(PropertyList::Dictionary&)>& change);
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

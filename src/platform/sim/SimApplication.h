@@ -14,7 +14,7 @@ namespace tolvane {
 // The shared application of the simulated session, driven by a RunLoop.
 // Alerts are answered by a scripted responder standing in for the user.
 class SimApplication final : public Application {
-public:
+  public:
     // Plays the user in front of a modal alert: may edit the alert's text
     // field and returns the response of the button it clicks.
     using AlertResponder = std::function<ModalResponse(Alert& alert)>;
@@ -46,10 +46,11 @@ public:
     void setAlertResponder(AlertResponder responder) { responder_ = std::move(responder); }
     // A user who types fieldText into the text field (when given) and clicks
     // the button with this title.
-    static AlertResponder answer(std::string buttonTitle, std::optional<std::string> fieldText = std::nullopt);
+    static AlertResponder answer(std::string buttonTitle,
+                                 std::optional<std::string> fieldText = std::nullopt);
     const std::vector<PresentedAlert>& presentedAlerts() const { return presentedAlerts_; }
 
-private:
+  private:
     std::shared_ptr<RunLoop> loop_;
     ApplicationDelegate* delegate_ = nullptr;
     ActivationPolicy policy_ = ActivationPolicy::regular;

@@ -4,9 +4,11 @@
 
 namespace tolvane {
 
-Result<void> SimDefaultsStore::update(const std::function<bool(PropertyList::Dictionary&)>& change) {
+Result<void>
+SimDefaultsStore::update(const std::function<bool(PropertyList::Dictionary&)>& change) {
     if (writesFail_) {
-        return Failure{"cannot write " + plistPath().string() + ": No space left on device", ENOSPC};
+        return Failure{"cannot write " + plistPath().string() + ": No space left on device",
+                       ENOSPC};
     }
     return file_.update(change);
 }

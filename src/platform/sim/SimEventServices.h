@@ -14,7 +14,7 @@ namespace tolvane {
 // to move the idle readings; posted synthetic mouse events are recorded,
 // and a mouse move also moves the pointer.
 class SimEventServices final : public EventServices {
-public:
+  public:
     // Idle times count from the moment the services are made.
     explicit SimEventServices(std::shared_ptr<Clock> clock);
 
@@ -36,7 +36,7 @@ public:
     std::vector<Rect> screenFrames() const override { return screenFrames_; }
     bool postMouseEvent(const MouseEvent& event) override;
 
-private:
+  private:
     std::shared_ptr<Clock> clock_;
     double start_;
     std::map<EventType, double> lastEvent_;

@@ -7,8 +7,8 @@ namespace tolvane {
 namespace {
 
 bool isSelectableKeyboardSource(const InputSource& source) {
-    return source.category == InputSourceCategory::keyboardInputSource && source.isEnabled == true &&
-           source.isSelectCapable == true;
+    return source.category == InputSourceCategory::keyboardInputSource &&
+           source.isEnabled == true && source.isSelectCapable == true;
 }
 
 bool matches(const InputSource& source, const InputSourceFilter& filter) {
@@ -20,12 +20,13 @@ bool matches(const InputSource& source, const InputSourceFilter& filter) {
 
 } // namespace
 
-SimInputSourceServices::SimInputSourceServices(std::shared_ptr<RunLoop> loop) : loop_(std::move(loop)) {}
+SimInputSourceServices::SimInputSourceServices(std::shared_ptr<RunLoop> loop)
+    : loop_(std::move(loop)) {}
 
-InputSource SimInputSourceServices::keyboardSource(std::optional<std::string> sourceID,
-                                                   std::optional<std::string> localizedName,
-                                                   std::optional<std::vector<std::string>> languages,
-                                                   std::optional<bool> enabled, std::optional<bool> selectCapable) {
+InputSource SimInputSourceServices::keyboardSource(
+    std::optional<std::string> sourceID, std::optional<std::string> localizedName,
+    std::optional<std::vector<std::string>> languages, std::optional<bool> enabled,
+    std::optional<bool> selectCapable) {
     InputSource source;
     source.sourceID = std::move(sourceID);
     source.localizedName = std::move(localizedName);
@@ -36,14 +37,16 @@ InputSource SimInputSourceServices::keyboardSource(std::optional<std::string> so
 }
 
 std::vector<InputSource> SimInputSourceServices::defaultSources() {
-    InputSource palette = keyboardSource("com.apple.CharacterPaletteIM", "Emoji & Symbols", std::nullopt);
+    InputSource palette =
+        keyboardSource("com.apple.CharacterPaletteIM", "Emoji & Symbols", std::nullopt);
     palette.category = InputSourceCategory::paletteInputSource;
     return {
         keyboardSource("com.apple.keylayout.ABC", "ABC", std::vector<std::string>{"en"}),
         keyboardSource("com.apple.keylayout.Russian", "Russian", std::vector<std::string>{"ru"}),
         keyboardSource("com.apple.keylayout.German", "German", std::vector<std::string>{"de"}),
         keyboardSource("com.apple.keylayout.Dutch", "Dutch", std::vector<std::string>{"nl"}),
-        keyboardSource("com.apple.keylayout.Ukrainian", "Ukrainian", std::vector<std::string>{"uk"}),
+        keyboardSource("com.apple.keylayout.Ukrainian", "Ukrainian",
+                       std::vector<std::string>{"uk"}),
         keyboardSource("com.apple.inputmethod.SCIM.ITABC", "Pinyin - Simplified",
                        std::vector<std::string>{"zh-Hans"}),
         keyboardSource("com.apple.inputmethod.TCIM.Zhuyin", "Zhuyin - Traditional",
@@ -53,7 +56,8 @@ std::vector<InputSource> SimInputSourceServices::defaultSources() {
         keyboardSource("com.apple.inputmethod.Kotoeri.RomajiTyping.Japanese", "Hiragana",
                        std::vector<std::string>{"ja"}),
         keyboardSource("com.example.keylayout.Dutch_Special", "Dutch Special", std::nullopt),
-        keyboardSource("com.apple.keylayout.French", "French", std::vector<std::string>{"fr"}, false),
+        keyboardSource("com.apple.keylayout.French", "French", std::vector<std::string>{"fr"},
+                       false),
         palette,
     };
 }
@@ -139,8 +143,8 @@ std::optional<InputSource> SimInputSourceServices::currentKeyboardInputSource() 
     return std::nullopt;
 }
 
-std::optional<std::vector<InputSource>> SimInputSourceServices::inputSourceList(const InputSourceFilter& filter,
-                                                                                bool includeAllInstalled) {
+std::optional<std::vector<InputSource>>
+SimInputSourceServices::inputSourceList(const InputSourceFilter& filter, bool includeAllInstalled) {
     if (listCreationFails_) {
         return std::nullopt;
     }
@@ -158,15 +162,18 @@ std::int32_t SimInputSourceServices::selectInputSource(const InputSource& source
     if (selectionStatus_ != noErr) {
         return selectionStatus_;
     }
-    auto installed = std::find_if(installed_.begin(), installed_.end(),
-                                  [&](const InputSource& candidate) { return candidate.handle == source.handle; });
+    auto installed =
+        std::find_if(installed_.begin(), installed_.end(), [&](const InputSource& candidate) {
+            return candidate.handle == source.handle;
+        });
     if (installed == installed_.end() || !isSelectableKeyboardSource(*installed)) {
         return paramErr;
     }
     if (selectionOutcome_ == SelectionOutcome::doesNotSwitch) {
         return noErr;
     }
-    if (makeCurrent(installed->handle) && selectionOutcome_ == SelectionOutcome::switchesAndNotifies) {
+    if (makeCurrent(installed->handle) &&
+        selectionOutcome_ == SelectionOutcome::switchesAndNotifies) {
         postNotification();
     }
     return noErr;

@@ -14,7 +14,7 @@ namespace tolvane {
 // install sources, enable them and switch between them as the user would;
 // the change notification then reaches the observers on the main run loop.
 class SimInputSourceServices final : public InputSourceServices {
-public:
+  public:
     // What a selection made through selectInputSource() does.
     enum class SelectionOutcome {
         switchesAndNotifies, // as on a working system
@@ -25,9 +25,11 @@ public:
     explicit SimInputSourceServices(std::shared_ptr<RunLoop> loop);
 
     // A keyboard input source with these properties; absent ones stay absent.
-    static InputSource keyboardSource(std::optional<std::string> sourceID, std::optional<std::string> localizedName,
+    static InputSource keyboardSource(std::optional<std::string> sourceID,
+                                      std::optional<std::string> localizedName,
                                       std::optional<std::vector<std::string>> languages,
-                                      std::optional<bool> enabled = true, std::optional<bool> selectCapable = true);
+                                      std::optional<bool> enabled = true,
+                                      std::optional<bool> selectCapable = true);
 
     // A set a user would recognise: English (ABC, the current one), Russian,
     // German, Dutch, Ukrainian, simplified Chinese Pinyin, traditional
@@ -75,7 +77,7 @@ public:
     ObserverID addSelectedKeyboardInputSourceObserver(std::function<void()> observer) override;
     void removeObserver(ObserverID observer) override;
 
-private:
+  private:
     // Shared with the notifications in flight, which may outlive the services.
     struct ObserverRegistry {
         std::map<ObserverID, std::function<void()>> observers;

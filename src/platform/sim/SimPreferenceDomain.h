@@ -14,7 +14,7 @@ namespace tolvane {
 // Changes stay in this process until synchronize() writes them to the file.
 // Tests can make synchronizing fail and put keys under a managed profile.
 class SimPreferenceDomain final : public PreferenceDomain {
-public:
+  public:
     SimPreferenceDomain(std::string name, std::filesystem::path plistPath)
         : name_(std::move(name)), file_(std::move(plistPath)) {}
 
@@ -30,7 +30,7 @@ public:
     void setManaged(const std::string& key, bool managed = true);
     std::size_t pendingChangeCount() const { return pending_.size(); }
 
-private:
+  private:
     std::string name_;
     PropertyListDictionaryFile file_;
     std::map<std::string, std::optional<PropertyList>> pending_;

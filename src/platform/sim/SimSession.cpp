@@ -17,7 +17,8 @@ std::shared_ptr<Clock> clockOrManual(std::shared_ptr<Clock> clock) {
 }
 
 Bundle bundleFor(const SimSession::Options& options) {
-    auto path = options.bundlePath.value_or(options.home / "Applications" / (options.bundleName + ".app"));
+    auto path =
+        options.bundlePath.value_or(options.home / "Applications" / (options.bundleName + ".app"));
     return Bundle::application(path, options.bundleIdentifier, options.bundleName);
 }
 
@@ -30,7 +31,8 @@ SimSession::SimSession(Options options)
       bundle_(bundleFor(options)), application_(std::make_unique<SimApplication>(loop_)),
       statusBar_(std::make_unique<SimStatusBar>()),
       inputSources_(std::make_shared<SimInputSourceServices>(loop_)),
-      events_(std::make_shared<SimEventServices>(clock_)), workspace_(std::make_shared<SimWorkspace>()),
+      events_(std::make_shared<SimEventServices>(clock_)),
+      workspace_(std::make_shared<SimWorkspace>()),
       folders_(std::make_shared<SimUserFolders>(home_)),
       defaults_(std::make_shared<SimDefaultsStore>(folders_->preferencesDirectory() /
                                                    (options.bundleIdentifier + ".plist"))) {
@@ -44,7 +46,8 @@ SimSession::SimSession(Options options)
 const std::shared_ptr<SimPreferenceDomain>& SimSession::preferenceDomain(const std::string& name) {
     auto& domain = preferenceDomains_[name];
     if (!domain) {
-        domain = std::make_shared<SimPreferenceDomain>(name, folders_->preferencesDirectory() / (name + ".plist"));
+        domain = std::make_shared<SimPreferenceDomain>(name, folders_->preferencesDirectory() /
+                                                                 (name + ".plist"));
     }
     return domain;
 }

@@ -26,7 +26,7 @@ namespace tolvane {
 // preference domains and the user's folders under one home folder. Every
 // facility is exposed for scripting and inspection.
 class SimSession {
-public:
+  public:
     struct Options {
         // Made when missing.
         std::filesystem::path home;
@@ -61,7 +61,7 @@ public:
     // Another application's preferences; the same object for the same name.
     const std::shared_ptr<SimPreferenceDomain>& preferenceDomain(const std::string& name);
 
-private:
+  private:
     std::filesystem::path home_;
     std::shared_ptr<Clock> clock_;
     std::shared_ptr<RunLoop> loop_;

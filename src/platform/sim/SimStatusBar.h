@@ -10,7 +10,7 @@ namespace tolvane {
 // The status bar of the simulated session: the items it shows, in the order
 // they were made.
 class SimStatusBar final : public StatusBar {
-public:
+  public:
     std::shared_ptr<StatusItem> statusItem(double length) override;
     void removeStatusItem(const std::shared_ptr<StatusItem>& item) override;
 
@@ -18,7 +18,7 @@ public:
     // Items made from now on come without a button (or with one again).
     void setItemsHaveButtons(bool haveButtons) { itemsHaveButtons_ = haveButtons; }
 
-private:
+  private:
     std::vector<std::shared_ptr<StatusItem>> items_;
     bool itemsHaveButtons_ = true;
 };

@@ -6,7 +6,7 @@ namespace tolvane {
 
 // The folders of the simulated session's user, all inside its home folder.
 class SimUserFolders final : public UserFolders {
-public:
+  public:
     explicit SimUserFolders(std::filesystem::path home) : home_(std::move(home)) {}
 
     std::filesystem::path homeDirectory() const override { return home_; }
@@ -17,9 +17,11 @@ public:
         return home_ / "Library" / "Application Support";
     }
 
-    void setApplicationSupportAvailable(bool available) { applicationSupportAvailable_ = available; }
+    void setApplicationSupportAvailable(bool available) {
+        applicationSupportAvailable_ = available;
+    }
 
-private:
+  private:
     std::filesystem::path home_;
     bool applicationSupportAvailable_ = true;
 };

@@ -12,7 +12,7 @@ using ::testing::ElementsAre;
 using testing::TestSession;
 
 class RecordingDelegate : public ApplicationDelegate {
-public:
+  public:
     explicit RecordingDelegate(Application& application) : application_(application) {}
     void applicationDidFinishLaunching() override {
         calls.push_back("launched");
@@ -21,7 +21,7 @@ public:
     void applicationWillTerminate() override { calls.push_back("terminating"); }
     std::vector<std::string> calls;
 
-private:
+  private:
     Application& application_;
 };
 

@@ -20,15 +20,17 @@ TEST(SimDefaultsStoreTest, KeepsTheDomainInTheUsualPreferencesFile) {
     EXPECT_FALSE(defaults.objectForKey("tolvane.left_handed").has_value());
     EXPECT_FALSE(defaults.boolForKey("tolvane.left_handed"));
     ASSERT_TRUE(defaults.setObject("tolvane.left_handed", false).ok());
-    EXPECT_EQ(defaults.objectForKey("tolvane.left_handed"), PropertyList(false)); // present, and false
+    EXPECT_EQ(defaults.objectForKey("tolvane.left_handed"),
+              PropertyList(false)); // present, and false
 
     ASSERT_TRUE(defaults.setObject("tolvane.cursor_style.global", "dotBadge").ok());
     auto bytes = testing::readFile(path);
     EXPECT_EQ(bytes.substr(0, 8), "bplist00");
     auto stored = PropertyListSerialization::readFile(path);
     ASSERT_TRUE(stored.ok());
-    EXPECT_EQ(stored.value(), PropertyList(PropertyList::Dictionary{{"tolvane.left_handed", false},
-                                                                    {"tolvane.cursor_style.global", "dotBadge"}}));
+    EXPECT_EQ(stored.value(),
+              PropertyList(PropertyList::Dictionary{{"tolvane.left_handed", false},
+                                                    {"tolvane.cursor_style.global", "dotBadge"}}));
 
     ASSERT_TRUE(defaults.removeObject("tolvane.left_handed").ok());
     EXPECT_FALSE(defaults.objectForKey("tolvane.left_handed").has_value());
@@ -42,11 +44,14 @@ TEST(SimDefaultsStoreTest, ReadsAfreshWhatAnotherProcessWrote) {
 
     // Another process rewrites the file, in the XML format.
     PropertyList::Dictionary theirs{{"tolvane.primary_input_source_return_delay_seconds", "90000"}};
-    ASSERT_TRUE(PropertyListSerialization::writeFile(theirs, defaults.plistPath(), PropertyListFormat::xml).ok());
+    ASSERT_TRUE(
+        PropertyListSerialization::writeFile(theirs, defaults.plistPath(), PropertyListFormat::xml)
+            .ok());
     EXPECT_EQ(defaults.integerForKey("tolvane.primary_input_source_return_delay_seconds"), 90000);
 
     std::filesystem::remove(defaults.plistPath());
-    EXPECT_FALSE(defaults.objectForKey("tolvane.primary_input_source_return_delay_seconds").has_value());
+    EXPECT_FALSE(
+        defaults.objectForKey("tolvane.primary_input_source_return_delay_seconds").has_value());
 }
 
 TEST(SimDefaultsStoreTest, ABrokenFileReadsAsEmptyAndIsNotOverwritten) {
@@ -62,7 +67,8 @@ TEST(SimDefaultsStoreTest, ABrokenFileReadsAsEmptyAndIsNotOverwritten) {
 
     auto write = defaults.setObject("tolvane.left_handed", true);
     ASSERT_FALSE(write.ok());
-    EXPECT_EQ(write.error().rfind("not overwriting unreadable " + defaults.plistPath().string(), 0), 0u);
+    EXPECT_EQ(write.error().rfind("not overwriting unreadable " + defaults.plistPath().string(), 0),
+              0u);
     EXPECT_EQ(testing::readFile(defaults.plistPath()), "bplist00 damaged");
 
     // A property list whose root is no dictionary is no store either.
@@ -82,7 +88,8 @@ TEST(SimDefaultsStoreTest, WriteFailuresAreReportedAndRemovingAnAbsentKeyWritesN
     defaults.setWritesFail(true);
     auto failed = defaults.setObject("tolvane.left_handed", true);
     ASSERT_FALSE(failed.ok());
-    EXPECT_EQ(failed.error(), "cannot write " + defaults.plistPath().string() + ": No space left on device");
+    EXPECT_EQ(failed.error(),
+              "cannot write " + defaults.plistPath().string() + ": No space left on device");
     EXPECT_FALSE(defaults.objectForKey("tolvane.left_handed").has_value());
 
     defaults.setWritesFail(false);

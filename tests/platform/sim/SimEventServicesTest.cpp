@@ -2,9 +2,8 @@
 
 #include "support/TestSession.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace tolvane {
@@ -25,7 +24,8 @@ TEST(SimEventServicesTest, IdleTimesMoveWithTheClockAndWithTyping) {
     events.recordEvent(EventType::keyDown);
     loop.advance(1.0);
     EXPECT_EQ(events.secondsSinceLastEventType(EventType::keyDown), 1.0);
-    EXPECT_EQ(events.secondsSinceLastEventType(EventType::flagsChanged), 3.5); // each type on its own
+    EXPECT_EQ(events.secondsSinceLastEventType(EventType::flagsChanged),
+              3.5); // each type on its own
 
     events.recordEvent(EventType::flagsChanged);
     EXPECT_EQ(events.secondsSinceLastEventType(EventType::flagsChanged), 0.0);
@@ -60,7 +60,8 @@ TEST(SimEventServicesTest, PostedMouseMovesAreRecordedAndMoveThePointer) {
 
     events.setEventCreationFails(false);
     events.setScreenFrames({});
-    ASSERT_TRUE(events.postMouseEvent(MouseEvent{EventType::mouseMoved, {5, -7}, MouseButton::left}));
+    ASSERT_TRUE(
+        events.postMouseEvent(MouseEvent{EventType::mouseMoved, {5, -7}, MouseButton::left}));
     EXPECT_EQ(events.mouseLocation(), (Point{5, 7}));
 }
 

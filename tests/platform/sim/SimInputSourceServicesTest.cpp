@@ -12,7 +12,8 @@ using ::testing::ElementsAre;
 using testing::TestSession;
 
 // The filter the keyboard layout list uses.
-const InputSourceFilter selectableKeyboards{InputSourceCategory::keyboardInputSource, true, true, std::nullopt};
+const InputSourceFilter selectableKeyboards{InputSourceCategory::keyboardInputSource, true, true,
+                                            std::nullopt};
 
 std::vector<std::string> idsOf(const std::optional<std::vector<InputSource>>& sources) {
     std::vector<std::string> ids;
@@ -43,9 +44,10 @@ TEST(SimInputSourceServicesTest, DefaultSourcesAndTheListFilters) {
     EXPECT_EQ(current->languages, std::vector<std::string>{"en"});
 
     EXPECT_THAT(idsOf(services.inputSourceList(selectableKeyboards, false)),
-                ElementsAre("com.apple.keylayout.ABC", "com.apple.keylayout.Russian", "com.apple.keylayout.German",
-                            "com.apple.keylayout.Dutch", "com.apple.keylayout.Ukrainian",
-                            "com.apple.inputmethod.SCIM.ITABC", "com.apple.inputmethod.TCIM.Zhuyin",
+                ElementsAre("com.apple.keylayout.ABC", "com.apple.keylayout.Russian",
+                            "com.apple.keylayout.German", "com.apple.keylayout.Dutch",
+                            "com.apple.keylayout.Ukrainian", "com.apple.inputmethod.SCIM.ITABC",
+                            "com.apple.inputmethod.TCIM.Zhuyin",
                             "com.apple.inputmethod.Kotoeri.RomajiTyping.Japanese",
                             "com.example.keylayout.Dutch_Special"));
 
@@ -63,7 +65,8 @@ TEST(SimInputSourceServicesTest, DefaultSourcesAndTheListFilters) {
                 ElementsAre("com.apple.inputmethod.Kotoeri.RomajiTyping"));
     InputSourceFilter palettes;
     palettes.category = InputSourceCategory::paletteInputSource;
-    EXPECT_THAT(idsOf(services.inputSourceList(palettes, false)), ElementsAre("com.apple.CharacterPaletteIM"));
+    EXPECT_THAT(idsOf(services.inputSourceList(palettes, false)),
+                ElementsAre("com.apple.CharacterPaletteIM"));
 
     auto special = installedSource(services, "com.example.keylayout.Dutch_Special");
     EXPECT_FALSE(special.languages.has_value());
@@ -78,14 +81,17 @@ TEST(SimInputSourceServicesTest, ChangesReachObserversOnTheRunLoopOnly) {
     TestSession session;
     auto& services = *session->inputSources();
     std::vector<std::string> heard;
-    auto first = services.addSelectedKeyboardInputSourceObserver([&] { heard.push_back("first " + currentID(services)); });
-    services.addSelectedKeyboardInputSourceObserver([&] { heard.push_back("second " + currentID(services)); });
+    auto first = services.addSelectedKeyboardInputSourceObserver(
+        [&] { heard.push_back("first " + currentID(services)); });
+    services.addSelectedKeyboardInputSourceObserver(
+        [&] { heard.push_back("second " + currentID(services)); });
 
     ASSERT_TRUE(services.switchTo("com.apple.keylayout.Russian"));
     EXPECT_EQ(currentID(services), "com.apple.keylayout.Russian");
     EXPECT_TRUE(heard.empty()); // asynchronous, like the distributed notification
     session->loop()->drain();
-    EXPECT_THAT(heard, ElementsAre("first com.apple.keylayout.Russian", "second com.apple.keylayout.Russian"));
+    EXPECT_THAT(heard, ElementsAre("first com.apple.keylayout.Russian",
+                                   "second com.apple.keylayout.Russian"));
 
     heard.clear();
     EXPECT_TRUE(services.switchTo("com.apple.keylayout.Russian")); // no change, no notification
@@ -131,7 +137,8 @@ TEST(SimInputSourceServicesTest, SelectionReportsStatusesAndCanMisbehave) {
 
     EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.keylayout.French")),
               InputSourceServices::paramErr);
-    EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.inputmethod.Kotoeri.RomajiTyping")),
+    EXPECT_EQ(services.selectInputSource(
+                  installedSource(services, "com.apple.inputmethod.Kotoeri.RomajiTyping")),
               InputSourceServices::paramErr);
     InputSource stranger;
     stranger.handle = 9999;
@@ -145,22 +152,26 @@ TEST(SimInputSourceServicesTest, SelectionReportsStatusesAndCanMisbehave) {
     EXPECT_EQ(notifications, 1);
 
     services.setSelectionStatus(-25);
-    EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.keylayout.German")), -25);
+    EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.keylayout.German")),
+              -25);
     EXPECT_EQ(currentID(services), "com.apple.keylayout.Russian");
     services.setSelectionStatus(InputSourceServices::noErr);
 
     services.setSelectionOutcome(SimInputSourceServices::SelectionOutcome::doesNotSwitch);
-    EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.keylayout.German")), 0);
+    EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.keylayout.German")),
+              0);
     EXPECT_EQ(currentID(services), "com.apple.keylayout.Russian");
 
     services.setSelectionOutcome(SimInputSourceServices::SelectionOutcome::switchesSilently);
-    EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.keylayout.German")), 0);
+    EXPECT_EQ(services.selectInputSource(installedSource(services, "com.apple.keylayout.German")),
+              0);
     EXPECT_EQ(currentID(services), "com.apple.keylayout.German");
     session->loop()->drain();
     EXPECT_EQ(notifications, 1);
 
     EXPECT_THAT(services.selectionRequests(),
-                ElementsAre("com.apple.keylayout.French", "com.apple.inputmethod.Kotoeri.RomajiTyping", "",
+                ElementsAre("com.apple.keylayout.French",
+                            "com.apple.inputmethod.Kotoeri.RomajiTyping", "",
                             "com.apple.keylayout.Russian", "com.apple.keylayout.German",
                             "com.apple.keylayout.German", "com.apple.keylayout.German"));
 }
@@ -168,7 +179,8 @@ TEST(SimInputSourceServicesTest, SelectionReportsStatusesAndCanMisbehave) {
 TEST(SimInputSourceServicesTest, InstallingRemovingAndEnablingSources) {
     TestSession session;
     auto& services = *session->inputSources();
-    auto mode = SimInputSourceServices::keyboardSource("org.example.inputmethod.Twin", "Twin A", std::nullopt);
+    auto mode = SimInputSourceServices::keyboardSource("org.example.inputmethod.Twin", "Twin A",
+                                                       std::nullopt);
     auto firstTwin = services.install(mode);
     mode.localizedName = "Twin B";
     auto secondTwin = services.install(mode);
@@ -188,7 +200,8 @@ TEST(SimInputSourceServicesTest, InstallingRemovingAndEnablingSources) {
     EXPECT_FALSE(services.currentKeyboardInputSource().has_value());
     EXPECT_FALSE(services.uninstall("com.apple.keylayout.French"));
     EXPECT_TRUE(services.uninstall("org.example.inputmethod.Twin"));
-    EXPECT_EQ(services.installedSources().size(), SimInputSourceServices::defaultSources().size() - 1);
+    EXPECT_EQ(services.installedSources().size(),
+              SimInputSourceServices::defaultSources().size() - 1);
 
     services.switchWithoutNotification("com.apple.keylayout.ABC");
     services.clearCurrentSource();

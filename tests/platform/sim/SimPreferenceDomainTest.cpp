@@ -29,7 +29,8 @@ TEST(SimPreferenceDomainTest, ChangesAreSeenAtOnceAndWrittenOnSynchronize) {
     auto& domain = *session->preferenceDomain(universalAccess);
     EXPECT_EQ(&domain, session->preferenceDomain(universalAccess).get());
     EXPECT_EQ(domain.name(), universalAccess);
-    EXPECT_EQ(domain.plistPath(), session.home() / "Library/Preferences/com.apple.universalaccess.plist");
+    EXPECT_EQ(domain.plistPath(),
+              session.home() / "Library/Preferences/com.apple.universalaccess.plist");
 
     PropertyList::Data fill{1, 2, 3};
     store(domain.plistPath(), {{"cursorIsCustomized", true}, {"cursorFill", fill}});
@@ -43,7 +44,8 @@ TEST(SimPreferenceDomainTest, ChangesAreSeenAtOnceAndWrittenOnSynchronize) {
     EXPECT_EQ(domain.pendingChangeCount(), 2u);
 
     ASSERT_TRUE(domain.synchronize().ok());
-    EXPECT_EQ(storedIn(domain.plistPath()), (PropertyList::Dictionary{{"cursorIsCustomized", false}}));
+    EXPECT_EQ(storedIn(domain.plistPath()),
+              (PropertyList::Dictionary{{"cursorIsCustomized", false}}));
     EXPECT_EQ(domain.pendingChangeCount(), 0u);
 
     // Another process changes the file: seen at once.
@@ -95,7 +97,8 @@ TEST(SimPreferenceDomainTest, ManagedKeysKeepTheirValue) {
     domain.setManaged("cursorOutline", false);
     domain.removeValue("cursorOutline");
     ASSERT_TRUE(domain.synchronize().ok());
-    EXPECT_EQ(storedIn(domain.plistPath()), (PropertyList::Dictionary{{"cursorIsCustomized", true}}));
+    EXPECT_EQ(storedIn(domain.plistPath()),
+              (PropertyList::Dictionary{{"cursorIsCustomized", true}}));
 }
 
 } // namespace

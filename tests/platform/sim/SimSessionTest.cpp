@@ -25,10 +25,12 @@ TEST(SimSessionTest, AFreshSessionLivesInItsOwnHome) {
 
         const Bundle& bundle = session->bundle();
         EXPECT_EQ(bundle.bundleIdentifier(), "com.tolvane.app");
-        EXPECT_EQ(bundle.objectForInfoDictionaryKey("CFBundleName")->stringValue() != nullptr, true);
+        EXPECT_EQ(bundle.objectForInfoDictionaryKey("CFBundleName")->stringValue() != nullptr,
+                  true);
         EXPECT_EQ(*bundle.objectForInfoDictionaryKey("CFBundleName")->stringValue(), "Tolvane");
         EXPECT_EQ(bundle.bundlePath(), home / "Applications/Tolvane.app");
-        EXPECT_EQ(bundle.executablePath(), home / "Applications/Tolvane.app/Contents/MacOS/Tolvane");
+        EXPECT_EQ(bundle.executablePath(),
+                  home / "Applications/Tolvane.app/Contents/MacOS/Tolvane");
         EXPECT_EQ(bundle.objectForInfoDictionaryKey("NSPrincipalClass"), nullptr);
 
         // Time stands still until the loop is told to move it.
@@ -60,7 +62,8 @@ TEST(SimSessionTest, OptionsNameTheBundleAndTwoSessionsShareNothing) {
     ASSERT_TRUE(left->defaults()->setObject("key", 1).ok());
     EXPECT_FALSE(right->defaults()->objectForKey("key").has_value());
     left->inputSources()->switchTo("com.apple.keylayout.German");
-    EXPECT_EQ(right->inputSources()->currentKeyboardInputSource()->sourceID, "com.apple.keylayout.ABC");
+    EXPECT_EQ(right->inputSources()->currentKeyboardInputSource()->sourceID,
+              "com.apple.keylayout.ABC");
     EXPECT_NE(left.home().path(), right.home().path());
 
     // A bundle without an identifier string has none.

@@ -1,5 +1,6 @@
-#include "platform/sim/SimMenuOutline.h"
 #include "platform/sim/SimStatusBar.h"
+
+#include "platform/sim/SimMenuOutline.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,8 @@ TEST(SimStatusBarTest, StatusItemsShowATitleAndOwnTheirMenu) {
     EXPECT_EQ(bar.items().front()->button()->title(), "TV");
 
     auto menu = Menu::create();
-    menu->addItem(MenuItem::create("Quit", [](MenuItem&) {}, "q"));
+    menu->addItem(MenuItem::create(
+        "Quit", [](MenuItem&) {}, "q"));
     item->setMenu(menu);
     EXPECT_EQ(bar.items().front()->menu()->itemWithTitle("Quit")->keyEquivalent(), "q");
 
@@ -48,7 +50,8 @@ TEST(SimStatusBarTest, MenuOutlineShowsWhatTheUserSees) {
     partly->setState(ControlState::mixed);
     menu->addItem(partly);
     menu->addItem(MenuItem::separator());
-    menu->addItem(MenuItem::create("Quit", [](MenuItem&) {}, "q"));
+    menu->addItem(MenuItem::create(
+        "Quit", [](MenuItem&) {}, "q"));
 
     EXPECT_EQ(menuOutline(*menu), "Cursor style\n"
                                   "    System cursor\n"
@@ -62,7 +65,8 @@ TEST(SimStatusBarTest, MenuOutlineShowsWhatTheUserSees) {
 TEST(SimStatusBarTest, ChoosingAnItemRunsItsActionWithTheItemAsSender) {
     std::vector<std::string> chosen;
     auto delay = MenuItem::create("30 seconds", [&](MenuItem& sender) {
-        chosen.push_back(sender.title() + "=" + std::to_string(*sender.representedObject()->integerValue()));
+        chosen.push_back(sender.title() + "=" +
+                         std::to_string(*sender.representedObject()->integerValue()));
     });
     delay->setRepresentedObject(PropertyList(30));
     EXPECT_TRUE(delay->performAction());
