@@ -37,7 +37,8 @@ std::optional<std::int32_t> numberedCursorID(std::string_view identifier) {
         identifier.remove_suffix(1);
     }
     auto lastDot = identifier.rfind('.');
-    return parseInt32(lastDot == std::string_view::npos ? identifier : identifier.substr(lastDot + 1));
+    return parseInt32(lastDot == std::string_view::npos ? identifier
+                                                        : identifier.substr(lastDot + 1));
 }
 
 std::string numberedCursorIdentifier(std::int32_t cursorID) {

@@ -29,11 +29,14 @@ constexpr std::string_view caseName(CursorRole role) {
 // The identifiers every system has for the role; discovered names are added to
 // them by the cursor controller.
 inline const std::vector<std::string>& legacyIdentifiers(CursorRole role) {
-    static const std::vector<std::string> arrow{
-        "com.apple.coregraphics.GlobalCurrent", "com.apple.coregraphics.ConnectionCurrent",
-        "com.apple.cursor.0",                   "com.apple.cursor.6",
-        "com.apple.cursor.100",                 "com.apple.coregraphics.Arrow",
-        "com.apple.coregraphics.ArrowCtx",      "com.apple.coregraphics.ArrowS"};
+    static const std::vector<std::string> arrow{"com.apple.coregraphics.GlobalCurrent",
+                                                "com.apple.coregraphics.ConnectionCurrent",
+                                                "com.apple.cursor.0",
+                                                "com.apple.cursor.6",
+                                                "com.apple.cursor.100",
+                                                "com.apple.coregraphics.Arrow",
+                                                "com.apple.coregraphics.ArrowCtx",
+                                                "com.apple.coregraphics.ArrowS"};
     static const std::vector<std::string> iBeam{
         "com.apple.cursor.1", "com.apple.cursor.101", "com.apple.coregraphics.IBeam",
         "com.apple.coregraphics.IBeamXOR", "com.apple.coregraphics.IBeamS"};

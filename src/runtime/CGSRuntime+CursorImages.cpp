@@ -1,10 +1,9 @@
 // Reading cursor images out of the window server and putting images, or a chosen
 // cursor, back in.
-#include "runtime/CGSRuntime.h"
-
 #include "app/AppLog.h"
 #include "app/LogFormat.h"
 #include "cursors/CursorIdentifier.h"
+#include "runtime/CGSRuntime.h"
 #include "runtime/WindowServerName.h"
 #include "runtime/WindowServerObject.h"
 
@@ -26,8 +25,11 @@ std::string geometry(const CursorSnapshot& snapshot) {
 
 CursorSnapshot makeSnapshot(const TVWSSize& size, const TVWSPoint& hotSpot, std::size_t frameCount,
                             double frameDuration, std::vector<Image> images) {
-    return CursorSnapshot{{size.width, size.height}, {hotSpot.x, hotSpot.y}, frameCount,
-                          frameDuration, std::move(images)};
+    return CursorSnapshot{{size.width, size.height},
+                          {hotSpot.x, hotSpot.y},
+                          frameCount,
+                          frameDuration,
+                          std::move(images)};
 }
 
 } // namespace
@@ -50,7 +52,7 @@ std::optional<CursorSnapshot> CGSRuntime::snapshotCursor(std::int32_t connection
         std::size_t frameCount = 0;
         double frameDuration = 0;
         TVWSArrayRef array = nullptr;
-        TVWSStatus status = callWithName(identifier, [&](const char* name) {
+        TVWSStatus status = callWithName(identifier, TVWSStatus{-1}, [&](const char* name) {
             return copyRegisteredCursorImagesFn(connectionID, name, &size, &hotSpot, &frameCount,
                                                 &frameDuration, &array);
         });
@@ -101,7 +103,8 @@ std::optional<CursorSnapshot> CGSRuntime::snapshotCoreCursor(std::int32_t connec
         AppLog::debug("snapshotCoreCursor empty for id=" + std::to_string(cursorID));
         return std::nullopt;
     }
-    CursorSnapshot snapshot = makeSnapshot(size, hotSpot, frameCount, frameDuration, std::move(images));
+    CursorSnapshot snapshot =
+        makeSnapshot(size, hotSpot, frameCount, frameDuration, std::move(images));
     AppLog::debug("snapshotCoreCursor ok for id=" + std::to_string(cursorID) + geometry(snapshot));
     return snapshot;
 }
@@ -121,10 +124,11 @@ bool CGSRuntime::registerCursor(std::int32_t connectionID, const std::string& id
     std::optional<TVWSStatus> multiStatus;
     std::int32_t multiSeed = 0;
     if (registerCursorWithImagesFn == nullptr) {
-        AppLog::warn("registerCursor multi-frame path unavailable: registerCursorWithImagesFn is nil");
+        AppLog::warn(
+            "registerCursor multi-frame path unavailable: registerCursorWithImagesFn is nil");
     } else {
         WindowServerObject array = makeWindowServerImageArray(images);
-        multiStatus = !array ? -1 : callWithName(identifier, [&](const char* name) {
+        multiStatus = !array ? -1 : callWithName(identifier, TVWSStatus{-1}, [&](const char* name) {
             return registerCursorWithImagesFn(connectionID, name, globally, now, frameCount,
                                               array.get(), &multiSeed, snapshot.size.width,
                                               snapshot.size.height, snapshot.hotSpot.x,
@@ -136,27 +140,28 @@ bool CGSRuntime::registerCursor(std::int32_t connectionID, const std::string& id
     if (registerCursorWithImageFn != nullptr) {
         std::int32_t singleSeed = 0;
         WindowServerObject image = makeWindowServerImage(images.front());
-        TVWSStatus status = !image ? -1 : callWithName(identifier, [&](const char* name) {
-            return registerCursorWithImageFn(connectionID, name, globally, now, 0, image.get(),
-                                             &singleSeed, snapshot.size.width,
-                                             snapshot.size.height, snapshot.hotSpot.x,
-                                             snapshot.hotSpot.y, 1.0, 1.0);
-        });
+        TVWSStatus status =
+            !image ? -1 : callWithName(identifier, TVWSStatus{-1}, [&](const char* name) {
+                return registerCursorWithImageFn(connectionID, name, globally, now, 0, image.get(),
+                                                 &singleSeed, snapshot.size.width,
+                                                 snapshot.size.height, snapshot.hotSpot.x,
+                                                 snapshot.hotSpot.y, 1.0, 1.0);
+            });
         singleSuccess = status == 0;
         if (singleSuccess) {
             AppLog::debug("registerCursorSingleImage ok for " + identifier +
                           " seed=" + std::to_string(singleSeed));
         } else {
-            AppLog::debug("registerCursorSingleImage failed for " + identifier +
-                          ": error=" + std::to_string(status) + " seed=" + std::to_string(singleSeed));
+            AppLog::debug("registerCursorSingleImage failed for " + identifier + ": error=" +
+                          std::to_string(status) + " seed=" + std::to_string(singleSeed));
         }
     }
 
     std::string multiError = multiStatus ? std::to_string(*multiStatus) : "nil";
     if (singleSuccess || multiStatus == 0) {
-        AppLog::debug("registerCursor ok for " + identifier + ": frames=" + std::to_string(frameCount) +
-                      " images=" + std::to_string(images.size()) + " multiError=" + multiError +
-                      " multiSeed=" + std::to_string(multiSeed) +
+        AppLog::debug("registerCursor ok for " + identifier + ": frames=" +
+                      std::to_string(frameCount) + " images=" + std::to_string(images.size()) +
+                      " multiError=" + multiError + " multiSeed=" + std::to_string(multiSeed) +
                       " singleSuccess=" + logformat::boolean(singleSuccess));
         return true;
     }
@@ -174,15 +179,16 @@ bool CGSRuntime::setRegisteredCursorNow(std::int32_t connectionID,
         return false;
     }
     std::int32_t seed = 0;
-    TVWSStatus status = callWithName(identifier, [&](const char* name) {
+    TVWSStatus status = callWithName(identifier, TVWSStatus{-1}, [&](const char* name) {
         return setRegisteredCursorFn(connectionID, name, &seed);
     });
     if (status == 0) {
-        AppLog::debug("setRegisteredCursorNow ok for " + identifier + " seed=" + std::to_string(seed));
+        AppLog::debug("setRegisteredCursorNow ok for " + identifier +
+                      " seed=" + std::to_string(seed));
         return true;
     }
-    AppLog::error("setRegisteredCursorNow failed for " + identifier + ": error=" +
-                  std::to_string(status) + " seed=" + std::to_string(seed));
+    AppLog::error("setRegisteredCursorNow failed for " + identifier +
+                  ": error=" + std::to_string(status) + " seed=" + std::to_string(seed));
     return false;
 }
 
@@ -197,8 +203,8 @@ bool CGSRuntime::setSystemDefinedCursor(std::int32_t connectionID, std::int32_t 
     return status == 0;
 }
 
-std::optional<std::int32_t> CGSRuntime::setSystemDefinedCursorWithSeed(std::int32_t connectionID,
-                                                                       std::int32_t cursorID) const {
+std::optional<std::int32_t>
+CGSRuntime::setSystemDefinedCursorWithSeed(std::int32_t connectionID, std::int32_t cursorID) const {
     if (setSystemDefinedCursorWithSeedFn == nullptr) {
         AppLog::warn("setSystemDefinedCursorWithSeed unavailable");
         return std::nullopt;
@@ -217,7 +223,8 @@ bool CGSRuntime::setCoreCursor(std::int32_t connectionID, std::int32_t cursorID)
         return false;
     }
     TVWSStatus status = coreCursorSetFn(connectionID, cursorID);
-    AppLog::info("setCoreCursor id=" + std::to_string(cursorID) + " error=" + std::to_string(status));
+    AppLog::info("setCoreCursor id=" + std::to_string(cursorID) +
+                 " error=" + std::to_string(status));
     return status == 0;
 }
 

@@ -1,13 +1,12 @@
 // Operations on the displayed cursor as a whole: redraw, scale, hard reset,
 // discovery of the system cursors, the fingerprint of what is on screen and
 // synthetic mouse moves.
-#include "runtime/CGSRuntime.h"
-
 #include "app/AppLog.h"
 #include "app/LogFormat.h"
 #include "cursors/Fnv1a.h"
 #include "platform/Environment.h"
 #include "platform/EventServices.h"
+#include "runtime/CGSRuntime.h"
 #include "runtime/Utf8.h"
 
 #include <algorithm>
@@ -89,9 +88,9 @@ void CGSRuntime::nudgeCursorScale(std::int32_t connectionID) const {
     }
     TVWSStatus setTempStatus = setCursorScaleFn(connectionID, temp);
     TVWSStatus setBackStatus = setCursorScaleFn(connectionID, current);
-    AppLog::debug("nudgeCursorScale current=" + logformat::number(current) +
-                  " temp=" + logformat::number(temp) + " setTempError=" +
-                  std::to_string(setTempStatus) + " setBackError=" + std::to_string(setBackStatus));
+    AppLog::debug("nudgeCursorScale current=" + logformat::number(current) + " temp=" +
+                  logformat::number(temp) + " setTempError=" + std::to_string(setTempStatus) +
+                  " setBackError=" + std::to_string(setBackStatus));
 }
 
 bool CGSRuntime::hardResetSystemCursors(std::int32_t connectionID, std::int32_t maxCursorID) const {
@@ -114,19 +113,18 @@ bool CGSRuntime::hardResetSystemCursors(std::int32_t connectionID, std::int32_t 
             ++failures;
         }
     }
-    bool anchored = std::any_of(anchorIdentifiers.begin(), anchorIdentifiers.end(),
-                                [&](const char* identifier) {
-                                    return setRegisteredCursorNow(connectionID, identifier);
-                                });
+    bool anchored = std::any_of(
+        anchorIdentifiers.begin(), anchorIdentifiers.end(),
+        [&](const char* identifier) { return setRegisteredCursorNow(connectionID, identifier); });
     refreshCursorDisplay(connectionID);
     nudgeCursorScale(connectionID);
     // Anchoring is a courtesy: the reset took when the core cursors did.
     bool ok = unregisterResult == 0 && successes > 0;
-    AppLog::info("hardResetSystemCursors completed. unregisterResult=" +
-                 std::to_string(unregisterResult) + " setSuccesses=" + std::to_string(successes) +
-                 " setFailures=" + std::to_string(failures) +
-                 " effectiveMaxCoreID=" + std::to_string(effectiveMax) +
-                 " anchored=" + logformat::boolean(anchored) + " ok=" + logformat::boolean(ok));
+    AppLog::info(
+        "hardResetSystemCursors completed. unregisterResult=" + std::to_string(unregisterResult) +
+        " setSuccesses=" + std::to_string(successes) + " setFailures=" + std::to_string(failures) +
+        " effectiveMaxCoreID=" + std::to_string(effectiveMax) +
+        " anchored=" + logformat::boolean(anchored) + " ok=" + logformat::boolean(ok));
     AppLog::debug("setDockCursorOverride enabled=false");
     if (setDockCursorOverrideFn != nullptr) {
         setDockCursorOverrideFn(connectionID, 0);
@@ -154,11 +152,13 @@ std::vector<std::string> CGSRuntime::discoverSystemCursorNames(const std::string
             names.push_back(std::move(name));
         }
     }
-    AppLog::info("discoverSystemCursorNames token=" + token + " found=" + std::to_string(names.size()));
+    AppLog::info("discoverSystemCursorNames token=" + token +
+                 " found=" + std::to_string(names.size()));
     return names;
 }
 
-std::vector<SystemCursorEntry> CGSRuntime::discoverSystemCursorEntries(std::int32_t maxCursorID) const {
+std::vector<SystemCursorEntry>
+CGSRuntime::discoverSystemCursorEntries(std::int32_t maxCursorID) const {
     if (cursorNameForSystemCursorFn == nullptr) {
         AppLog::warn("discoverSystemCursorEntries unavailable: cursorNameForSystemCursorFn is nil");
         return {};
@@ -211,9 +211,9 @@ std::optional<std::string> CGSRuntime::currentCursorFingerprint(std::int32_t con
     std::string fingerprint = hexDigest(fnv1a64(buffer));
     AppLog::debug("currentCursorFingerprint ok size=" + std::to_string(dataSize) +
                   " hash=" + fingerprint + " px=" + logformat::number(pixelSize.width) + "x" +
-                  logformat::number(pixelSize.height) + " hotSpot=(" + logformat::number(hotSpot.x) +
-                  "," + logformat::number(hotSpot.y) + ") depth=" + std::to_string(depth) +
-                  " components=" + std::to_string(components) +
+                  logformat::number(pixelSize.height) + " hotSpot=(" +
+                  logformat::number(hotSpot.x) + "," + logformat::number(hotSpot.y) +
+                  ") depth=" + std::to_string(depth) + " components=" + std::to_string(components) +
                   " bpc=" + std::to_string(bitsPerComponent));
     return fingerprint;
 }
@@ -224,11 +224,13 @@ void CGSRuntime::postSyntheticMouseMovedEvents(int count) const {
     }
     // Without event services no event can be made.
     const Point location = eventServices_ ? eventServices_->mouseLocation() : Point{};
-    const std::vector<Rect> screens = eventServices_ ? eventServices_->screenFrames() : std::vector<Rect>{};
+    const std::vector<Rect> screens =
+        eventServices_ ? eventServices_->screenFrames() : std::vector<Rect>{};
     // Screen coordinates grow upwards from the bottom-left corner of the primary
     // screen; events are placed from its top-left corner, growing downwards.
     const double height = screens.empty() ? location.y : screens.front().size.height;
-    const MouseEvent event{EventType::mouseMoved, {location.x, height - location.y}, MouseButton::left};
+    const MouseEvent event{
+        EventType::mouseMoved, {location.x, height - location.y}, MouseButton::left};
     for (int posted = 0; posted < count; ++posted) {
         if (!eventServices_ || !eventServices_->postMouseEvent(event)) {
             AppLog::warn("postSyntheticMouseMovedEvents failed: unable to create CGEvent");
@@ -236,9 +238,9 @@ void CGSRuntime::postSyntheticMouseMovedEvents(int count) const {
         }
     }
     AppLog::debug("postSyntheticMouseMovedEvents posted count=" + std::to_string(count) +
-                  " appKit=(" + logformat::number(location.x) + "," + logformat::number(location.y) +
-                  ") cg=(" + logformat::number(event.position.x) + "," +
-                  logformat::number(event.position.y) + ")");
+                  " appKit=(" + logformat::number(location.x) + "," +
+                  logformat::number(location.y) + ") cg=(" + logformat::number(event.position.x) +
+                  "," + logformat::number(event.position.y) + ")");
 }
 
 } // namespace tolvane

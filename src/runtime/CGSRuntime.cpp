@@ -96,23 +96,23 @@ CGSRuntime::CGSRuntime(std::vector<void*> handles, std::shared_ptr<EventServices
       currentCursorSeedFn(loadSymbol<CGSCurrentCursorSeedFunction>(
           handles, {"CGSCurrentCursorSeed", "SLSCurrentCursorSeed"})),
       searchHandles_(std::move(handles)), eventServices_(std::move(eventServices)) {
-    AppLog::info(
-        "CGSRuntime initialized. handles=" + std::to_string(searchHandles_.size()) +
-        flag("main", mainConnectionIDFn) + flag("register", registerCursorWithImagesFn) +
-        flag("registerSingle", registerCursorWithImageFn) +
-        flag("copy", copyRegisteredCursorImagesFn) + flag("set", setRegisteredCursorFn) +
-        flag("createImage", createRegisteredCursorImageFn) +
-        flag("cursorName", cursorNameForSystemCursorFn) +
-        flag("dockOverride", setDockCursorOverrideFn) +
-        flag("systemSet", setSystemDefinedCursorFn) +
-        flag("systemSetSeed", setSystemDefinedCursorWithSeedFn) + flag("show", showCursorFn) +
-        flag("hide", hideCursorFn) + flag("scale", getCursorScaleFn && setCursorScaleFn) +
-        flag("coreReset", coreCursorUnregisterAllFn && coreCursorSetFn) +
-        flag("coreSetSeed", coreCursorSetAndReturnSeedFn) +
-        flag("coreCopy", coreCursorCopyImagesFn) +
-        flag("removeRegistered", removeRegisteredCursorFn) +
-        flag("globalData", getGlobalCursorDataSizeFn && getGlobalCursorDataFn) +
-        flag("currentSeed", currentCursorSeedFn));
+    AppLog::info("CGSRuntime initialized. handles=" + std::to_string(searchHandles_.size()) +
+                 flag("main", mainConnectionIDFn) + flag("register", registerCursorWithImagesFn) +
+                 flag("registerSingle", registerCursorWithImageFn) +
+                 flag("copy", copyRegisteredCursorImagesFn) + flag("set", setRegisteredCursorFn) +
+                 flag("createImage", createRegisteredCursorImageFn) +
+                 flag("cursorName", cursorNameForSystemCursorFn) +
+                 flag("dockOverride", setDockCursorOverrideFn) +
+                 flag("systemSet", setSystemDefinedCursorFn) +
+                 flag("systemSetSeed", setSystemDefinedCursorWithSeedFn) +
+                 flag("show", showCursorFn) + flag("hide", hideCursorFn) +
+                 flag("scale", getCursorScaleFn && setCursorScaleFn) +
+                 flag("coreReset", coreCursorUnregisterAllFn && coreCursorSetFn) +
+                 flag("coreSetSeed", coreCursorSetAndReturnSeedFn) +
+                 flag("coreCopy", coreCursorCopyImagesFn) +
+                 flag("removeRegistered", removeRegisteredCursorFn) +
+                 flag("globalData", getGlobalCursorDataSizeFn && getGlobalCursorDataFn) +
+                 flag("currentSeed", currentCursorSeedFn));
 }
 
 void CGSRuntime::setEventServices(std::shared_ptr<EventServices> eventServices) {

@@ -19,7 +19,7 @@ class EventServices;
 // search path and may be missing, which disables only the operations that need
 // it. Bindings are fixed at construction.
 class CGSRuntime {
-public:
+  public:
     // The process-wide runtime: the platform libraries, then the simulated window
     // server, then everything already loaded. Created on first use, never released.
     static CGSRuntime& shared();
@@ -99,7 +99,7 @@ public:
     const CGSGetGlobalCursorDataFunction getGlobalCursorDataFn;
     const CGSCurrentCursorSeedFunction currentCursorSeedFn;
 
-private:
+  private:
     CGSRuntime(std::vector<void*> handles, std::shared_ptr<EventServices> eventServices);
 
     // Libraries that opened, then the pseudo-handle that searches everything

@@ -6,9 +6,13 @@ namespace tolvane {
 
 namespace {
 
-void destroySurface(void* surface) { cairo_surface_destroy(static_cast<cairo_surface_t*>(surface)); }
+void destroySurface(void* surface) {
+    cairo_surface_destroy(static_cast<cairo_surface_t*>(surface));
+}
 
-void releaseWindowServerObject(void* object) { TVWSRelease(static_cast<TVWSObjectRef>(object)); }
+void releaseWindowServerObject(void* object) {
+    TVWSRelease(static_cast<TVWSObjectRef>(object));
+}
 
 const cairo_user_data_key_t windowServerImageKey{};
 

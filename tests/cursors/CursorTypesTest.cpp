@@ -5,7 +5,6 @@
 #include "cursors/Fnv1a.h"
 
 #include <gtest/gtest.h>
-
 #include <map>
 #include <string_view>
 #include <unordered_set>
@@ -27,17 +26,15 @@ TEST(CursorRoleTest, RolesWalkInOrderWithTheirLegacyIdentifiers) {
     EXPECT_EQ(names, (std::vector<std::string_view>{"arrow", "iBeam", "pointingHand"}));
 
     EXPECT_EQ(legacyIdentifiers(CursorRole::arrow),
-              (std::vector<std::string>{"com.apple.coregraphics.GlobalCurrent",
-                                        "com.apple.coregraphics.ConnectionCurrent",
-                                        "com.apple.cursor.0", "com.apple.cursor.6",
-                                        "com.apple.cursor.100", "com.apple.coregraphics.Arrow",
-                                        "com.apple.coregraphics.ArrowCtx",
-                                        "com.apple.coregraphics.ArrowS"}));
+              (std::vector<std::string>{
+                  "com.apple.coregraphics.GlobalCurrent",
+                  "com.apple.coregraphics.ConnectionCurrent", "com.apple.cursor.0",
+                  "com.apple.cursor.6", "com.apple.cursor.100", "com.apple.coregraphics.Arrow",
+                  "com.apple.coregraphics.ArrowCtx", "com.apple.coregraphics.ArrowS"}));
     EXPECT_EQ(legacyIdentifiers(CursorRole::iBeam),
-              (std::vector<std::string>{"com.apple.cursor.1", "com.apple.cursor.101",
-                                        "com.apple.coregraphics.IBeam",
-                                        "com.apple.coregraphics.IBeamXOR",
-                                        "com.apple.coregraphics.IBeamS"}));
+              (std::vector<std::string>{
+                  "com.apple.cursor.1", "com.apple.cursor.101", "com.apple.coregraphics.IBeam",
+                  "com.apple.coregraphics.IBeamXOR", "com.apple.coregraphics.IBeamS"}));
     EXPECT_EQ(legacyIdentifiers(CursorRole::pointingHand),
               (std::vector<std::string>{"com.apple.cursor.13"}));
 }
@@ -102,8 +99,8 @@ TEST(CursorIdentifierTest, NumberedIdentifiersReadTheirLastPieceAsASigned32BitNu
         {"com.apple.cursor.0", 0},
         {"com.apple.cursor.2147483647", 2147483647},
         {"com.apple.cursor.-2147483648", -2147483647 - 1},
-        {"com.apple.cursor.13.", 13},    // empty pieces are dropped
-        {"com.apple.cursor.5..13", 13},  // the last piece counts
+        {"com.apple.cursor.13.", 13},   // empty pieces are dropped
+        {"com.apple.cursor.5..13", 13}, // the last piece counts
         {"com.apple.cursor.2147483648", std::nullopt},
         {"com.apple.cursor.99999999999", std::nullopt},
         {"com.apple.cursor.x13", std::nullopt},
@@ -127,7 +124,8 @@ TEST(CursorIdentifierTest, NumberedIdentifiersReadTheirLastPieceAsASigned32BitNu
 
 TEST(Fnv1aTest, KnownDigestsAsSixteenLowerCaseDigits) {
     auto digest = [](std::string_view text) {
-        return hexDigest(fnv1a64({reinterpret_cast<const unsigned char*>(text.data()), text.size()}));
+        return hexDigest(
+            fnv1a64({reinterpret_cast<const unsigned char*>(text.data()), text.size()}));
     };
     EXPECT_EQ(digest(""), "cbf29ce484222325");
     EXPECT_EQ(digest("a"), "af63dc4c8601ec8c");

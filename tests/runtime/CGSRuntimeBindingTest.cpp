@@ -34,7 +34,8 @@ TEST(CGSRuntimeBindingTest, NoLibraryLeavesOnlyThePseudoHandleAndNothingBound) {
     EXPECT_EQ(runtime.currentCursorSeedFn, nullptr);
 
     EXPECT_EQ(runtime.mainConnectionID(), std::nullopt);
-    EXPECT_EQ(log.takeLines(), std::vector<std::string>{"[ERROR] Failed to resolve mainConnectionID"});
+    EXPECT_EQ(log.takeLines(),
+              std::vector<std::string>{"[ERROR] Failed to resolve mainConnectionID"});
 }
 
 TEST(CGSRuntimeBindingTest, ALibraryWithoutCursorFunctionsCountsAsAHandleAndBindsNothing) {

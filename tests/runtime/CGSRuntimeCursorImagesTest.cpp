@@ -1,5 +1,4 @@
 #include "RuntimeFixture.h"
-
 #include "app/LogFormat.h"
 
 namespace tolvane {
@@ -9,7 +8,7 @@ using testing::HeldCursor;
 using testing::Lines;
 
 class CursorImagesTest : public testing::RuntimeTest {
-protected:
+  protected:
     // The log's rendering of a snapshot's geometry, from what the server holds.
     static std::string geometry(const HeldCursor& cursor) {
         return ": size=" + logformat::number(cursor.size.width) + "x" +
@@ -35,7 +34,8 @@ protected:
 TEST_F(CursorImagesTest, ANumberedIdentifierIsReadAsACoreCursorOnly) {
     std::optional<HeldCursor> pointingHand = server.systemCursor(13);
     ASSERT_TRUE(pointingHand);
-    std::optional<CursorSnapshot> snapshot = runtime.snapshotCursor(connection, "com.apple.cursor.13");
+    std::optional<CursorSnapshot> snapshot =
+        runtime.snapshotCursor(connection, "com.apple.cursor.13");
     ASSERT_TRUE(snapshot);
     expectSameCursor(*snapshot, *pointingHand);
     EXPECT_EQ(server.calls("CoreCursorCopyImages"), Lines{"CoreCursorCopyImages cursor=13"});
@@ -65,9 +65,11 @@ TEST_F(CursorImagesTest, IdentifiersWithoutACoreNumberGoToTheRegisteredCopy) {
 
     // 100 is a system cursor but no core cursor: the core copy refuses it and the
     // registered copy has it.
-    std::optional<HeldCursor> arrowS = server.registeredCursor(TVWS_SCOPE_GLOBAL, "com.apple.cursor.100");
+    std::optional<HeldCursor> arrowS =
+        server.registeredCursor(TVWS_SCOPE_GLOBAL, "com.apple.cursor.100");
     ASSERT_TRUE(arrowS);
-    std::optional<CursorSnapshot> snapshot = runtime.snapshotCursor(connection, "com.apple.cursor.100");
+    std::optional<CursorSnapshot> snapshot =
+        runtime.snapshotCursor(connection, "com.apple.cursor.100");
     ASSERT_TRUE(snapshot);
     expectSameCursor(*snapshot, *arrowS);
     EXPECT_EQ(log.takeLines(),
@@ -77,9 +79,11 @@ TEST_F(CursorImagesTest, IdentifiersWithoutACoreNumberGoToTheRegisteredCopy) {
 }
 
 TEST_F(CursorImagesTest, AFailingCoreCopyFallsBackToTheRegisteredCursorOfTheSameName) {
-    std::optional<HeldCursor> registered = server.registeredCursor(TVWS_SCOPE_GLOBAL, "com.apple.cursor.13");
+    std::optional<HeldCursor> registered =
+        server.registeredCursor(TVWS_SCOPE_GLOBAL, "com.apple.cursor.13");
     ASSERT_TRUE(registered);
-    const std::string fallback = "[DEBUG] snapshotCursor ok for com.apple.cursor.13" + geometry(*registered);
+    const std::string fallback =
+        "[DEBUG] snapshotCursor ok for com.apple.cursor.13" + geometry(*registered);
     const std::vector<std::tuple<TVWSFaultKind, std::int32_t, std::string>> faults{
         {TVWS_FAULT_STATUS, 5, "[DEBUG] snapshotCoreCursor failed for id=13: error=5"},
         {TVWS_FAULT_NO_ARRAY, 0, "[DEBUG] snapshotCoreCursor failed for id=13: error=0"},
@@ -89,7 +93,8 @@ TEST_F(CursorImagesTest, AFailingCoreCopyFallsBackToTheRegisteredCursorOfTheSame
     for (const auto& [kind, value, line] : faults) {
         server.reset();
         server.injectFaultForNumber(TVWS_FN_CORE_CURSOR_COPY_IMAGES, 13, kind, value);
-        std::optional<CursorSnapshot> snapshot = runtime.snapshotCursor(connection, "com.apple.cursor.13");
+        std::optional<CursorSnapshot> snapshot =
+            runtime.snapshotCursor(connection, "com.apple.cursor.13");
         ASSERT_TRUE(snapshot) << line;
         expectSameCursor(*snapshot, *registered);
         EXPECT_EQ(log.takeLines(), (Lines{line, fallback}));
@@ -98,7 +103,8 @@ TEST_F(CursorImagesTest, AFailingCoreCopyFallsBackToTheRegisteredCursorOfTheSame
     // A foreign element in front of the images is skipped.
     server.reset();
     server.injectFaultForNumber(TVWS_FN_CORE_CURSOR_COPY_IMAGES, 13, TVWS_FAULT_NON_IMAGE_FIRST);
-    std::optional<CursorSnapshot> snapshot = runtime.snapshotCursor(connection, "com.apple.cursor.13");
+    std::optional<CursorSnapshot> snapshot =
+        runtime.snapshotCursor(connection, "com.apple.cursor.13");
     ASSERT_TRUE(snapshot);
     expectSameCursor(*snapshot, *server.systemCursor(13));
     EXPECT_EQ(server.callCount("CGSCopyRegisteredCursorImages"), 0u);
@@ -106,22 +112,27 @@ TEST_F(CursorImagesTest, AFailingCoreCopyFallsBackToTheRegisteredCursorOfTheSame
 
 TEST_F(CursorImagesTest, EveryFaultOfTheRegisteredCopyIsLoggedAndGivesNothing) {
     const std::string arrow = "com.apple.coregraphics.Arrow";
-    const std::string failed = "[WARN] snapshotCursor failed for " + arrow +
-                               ": no registered/core snapshot available";
-    const std::string empty = "[WARN] snapshotCursor failed for " + arrow + ": empty registered image array";
+    const std::string failed =
+        "[WARN] snapshotCursor failed for " + arrow + ": no registered/core snapshot available";
+    const std::string empty =
+        "[WARN] snapshotCursor failed for " + arrow + ": empty registered image array";
     const std::vector<std::tuple<TVWSFaultKind, std::int32_t, Lines>> faults{
-        {TVWS_FAULT_STATUS, 1000,
+        {TVWS_FAULT_STATUS,
+         1000,
          {"[DEBUG] snapshotCursor registered copy miss for " + arrow + ": error=1000", failed}},
-        {TVWS_FAULT_STATUS, -4,
+        {TVWS_FAULT_STATUS,
+         -4,
          {"[DEBUG] snapshotCursor registered copy miss for " + arrow + ": error=-4", failed}},
-        {TVWS_FAULT_NO_ARRAY, 0,
+        {TVWS_FAULT_NO_ARRAY,
+         0,
          {"[DEBUG] snapshotCursor registered copy miss for " + arrow + ": error=0", failed}},
         {TVWS_FAULT_EMPTY_ARRAY, 0, {empty, failed}},
         {TVWS_FAULT_NON_IMAGE_ONLY, 0, {empty, failed}},
     };
     for (const auto& [kind, value, lines] : faults) {
         server.reset();
-        server.injectFaultForName(TVWS_FN_COPY_REGISTERED_CURSOR_IMAGES, arrow.c_str(), kind, value);
+        server.injectFaultForName(TVWS_FN_COPY_REGISTERED_CURSOR_IMAGES, arrow.c_str(), kind,
+                                  value);
         EXPECT_FALSE(runtime.snapshotCursor(connection, arrow));
         EXPECT_EQ(log.takeLines(), lines);
     }
@@ -137,7 +148,8 @@ TEST_F(CursorImagesTest, EveryFaultOfTheRegisteredCopyIsLoggedAndGivesNothing) {
 }
 
 TEST_F(CursorImagesTest, SnapshotImagesOutliveTheWindowServersCursor) {
-    std::optional<CursorSnapshot> snapshot = runtime.snapshotCursor(connection, "com.apple.coregraphics.IBeam");
+    std::optional<CursorSnapshot> snapshot =
+        runtime.snapshotCursor(connection, "com.apple.coregraphics.IBeam");
     ASSERT_TRUE(snapshot);
     const Image& first = snapshot->images.front();
     std::vector<unsigned char> before(first.bytes(), first.bytes() + first.byteCount());
@@ -156,10 +168,12 @@ TEST_F(CursorImagesTest, RegistrationPassesAFrameCountLimitedByTheImagesAndTwent
     CursorSnapshot snapshot{{32, 40}, {4.5, 6}, 0, 0.05, {}};
     // The single-image call would replace the frames: let only the multi-frame one take.
     server.injectFault(TVWS_FN_REGISTER_CURSOR_WITH_IMAGE, TVWS_FAULT_STATUS, 9);
-    ASSERT_TRUE(runtime.registerCursor(connection, "tolvane.thirty", snapshot, thirty, true, false));
-    EXPECT_EQ(server.calls("CGSRegisterCursorWithImages"),
-              Lines{"CGSRegisterCursorWithImages name=tolvane.thirty global=1 instantly=0 frames=24 "
-                    "images=30 width=32 height=40 hotX=4.5 hotY=6 duration=0.05"});
+    ASSERT_TRUE(
+        runtime.registerCursor(connection, "tolvane.thirty", snapshot, thirty, true, false));
+    EXPECT_EQ(
+        server.calls("CGSRegisterCursorWithImages"),
+        Lines{"CGSRegisterCursorWithImages name=tolvane.thirty global=1 instantly=0 frames=24 "
+              "images=30 width=32 height=40 hotX=4.5 hotY=6 duration=0.05"});
     std::optional<HeldCursor> held = server.registeredCursor(TVWS_SCOPE_GLOBAL, "tolvane.thirty");
     ASSERT_TRUE(held);
     ASSERT_EQ(held->images.size(), 30u);
@@ -172,8 +186,9 @@ TEST_F(CursorImagesTest, RegistrationPassesAFrameCountLimitedByTheImagesAndTwent
     ASSERT_TRUE(readBack);
     EXPECT_EQ(readBack->images.size(), 30u);
     EXPECT_EQ(readBack->frameDuration, 0.05);
-    EXPECT_EQ(log.takeLines(),
-              Lines{"[DEBUG] snapshotCursor ok for tolvane.thirty: size=32.0x40.0 frames=24 images=30"});
+    EXPECT_EQ(
+        log.takeLines(),
+        Lines{"[DEBUG] snapshotCursor ok for tolvane.thirty: size=32.0x40.0 frames=24 images=30"});
 
     std::vector<Image> three(thirty.begin(), thirty.begin() + 3);
     snapshot.frameCount = 8;
@@ -206,10 +221,12 @@ TEST_F(CursorImagesTest, RegistrationAlsoRegistersTheFirstImageAloneAndLogsBothO
     EXPECT_EQ(log.takeLines(),
               (Lines{"[DEBUG] registerCursorSingleImage ok for tolvane.both seed=" + seed,
                      "[DEBUG] registerCursor ok for tolvane.both: frames=2 images=2 multiError=0 "
-                     "multiSeed=" + seed + " singleSuccess=true"}));
+                     "multiSeed=" +
+                         seed + " singleSuccess=true"}));
 
     // The multi-frame call fails, the single image takes.
-    server.injectFaultForName(TVWS_FN_REGISTER_CURSOR_WITH_IMAGES, "tolvane.both", TVWS_FAULT_STATUS, 7);
+    server.injectFaultForName(TVWS_FN_REGISTER_CURSOR_WITH_IMAGES, "tolvane.both",
+                              TVWS_FAULT_STATUS, 7);
     EXPECT_TRUE(runtime.registerCursor(connection, "tolvane.both", snapshot, images, true, true));
     EXPECT_EQ(log.takeLines(),
               (Lines{"[DEBUG] registerCursorSingleImage ok for tolvane.both seed=" + seed,
@@ -217,12 +234,14 @@ TEST_F(CursorImagesTest, RegistrationAlsoRegistersTheFirstImageAloneAndLogsBothO
                      "multiSeed=0 singleSuccess=true"}));
 
     // Both fail.
-    server.injectFaultForName(TVWS_FN_REGISTER_CURSOR_WITH_IMAGE, "tolvane.both", TVWS_FAULT_STATUS, 8);
+    server.injectFaultForName(TVWS_FN_REGISTER_CURSOR_WITH_IMAGE, "tolvane.both", TVWS_FAULT_STATUS,
+                              8);
     EXPECT_FALSE(runtime.registerCursor(connection, "tolvane.both", snapshot, images, true, true));
-    EXPECT_EQ(log.takeLines(),
-              (Lines{"[DEBUG] registerCursorSingleImage failed for tolvane.both: error=8 seed=0",
-                     "[ERROR] registerCursor failed for tolvane.both: multiError=7 frames=2 images=2 "
-                     "multiSeed=0 singleSuccess=false"}));
+    EXPECT_EQ(
+        log.takeLines(),
+        (Lines{"[DEBUG] registerCursorSingleImage failed for tolvane.both: error=8 seed=0",
+               "[ERROR] registerCursor failed for tolvane.both: multiError=7 frames=2 images=2 "
+               "multiSeed=0 singleSuccess=false"}));
 
     // Only the multi-frame call takes.
     server.injectFaultForName(TVWS_FN_REGISTER_CURSOR_WITH_IMAGES, "tolvane.both", TVWS_FAULT_NONE);
@@ -230,35 +249,41 @@ TEST_F(CursorImagesTest, RegistrationAlsoRegistersTheFirstImageAloneAndLogsBothO
     EXPECT_EQ(log.takeLines(),
               (Lines{"[DEBUG] registerCursorSingleImage failed for tolvane.both: error=8 seed=0",
                      "[DEBUG] registerCursor ok for tolvane.both: frames=2 images=2 multiError=0 "
-                     "multiSeed=" + seed + " singleSuccess=false"}));
+                     "multiSeed=" +
+                         seed + " singleSuccess=false"}));
 }
 
 TEST_F(CursorImagesTest, RegistrationWithoutImagesOrFunctionsFails) {
-    EXPECT_FALSE(runtime.registerCursor(connection, "tolvane.none", CursorSnapshot{{32, 32}, {}, 1, 0, {}},
-                                        {}, true, true));
+    EXPECT_FALSE(runtime.registerCursor(connection, "tolvane.none",
+                                        CursorSnapshot{{32, 32}, {}, 1, 0, {}}, {}, true, true));
     EXPECT_EQ(log.takeLines(), Lines{"[WARN] registerCursor skipped for tolvane.none: no images"});
     EXPECT_TRUE(server.journal().empty());
 
     CGSRuntime unbound({});
     log.takeLines();
-    EXPECT_FALSE(unbound.registerCursor(connection, "tolvane.none", CursorSnapshot{{32, 32}, {}, 0, 0, {}},
+    EXPECT_FALSE(unbound.registerCursor(connection, "tolvane.none",
+                                        CursorSnapshot{{32, 32}, {}, 0, 0, {}},
                                         {solidImage(2, 2, 0xffffffff)}, true, true));
-    EXPECT_EQ(log.takeLines(),
-              (Lines{"[WARN] registerCursor multi-frame path unavailable: registerCursorWithImagesFn is nil",
-                     "[ERROR] registerCursor failed for tolvane.none: multiError=nil frames=1 images=1 "
-                     "multiSeed=0 singleSuccess=false"}));
+    EXPECT_EQ(
+        log.takeLines(),
+        (Lines{
+            "[WARN] registerCursor multi-frame path unavailable: registerCursorWithImagesFn is nil",
+            "[ERROR] registerCursor failed for tolvane.none: multiError=nil frames=1 images=1 "
+            "multiSeed=0 singleSuccess=false"}));
 }
 
 TEST_F(CursorImagesTest, SettingARegisteredCursorShowsIt) {
     EXPECT_TRUE(runtime.setRegisteredCursorNow(connection, "com.apple.coregraphics.IBeam"));
     EXPECT_EQ(server.displayedName(), "com.apple.coregraphics.IBeam");
-    EXPECT_EQ(log.takeLines(), Lines{"[DEBUG] setRegisteredCursorNow ok for com.apple.coregraphics.IBeam seed=" +
-                                     std::to_string(server.seed())});
+    EXPECT_EQ(log.takeLines(),
+              Lines{"[DEBUG] setRegisteredCursorNow ok for com.apple.coregraphics.IBeam seed=" +
+                    std::to_string(server.seed())});
 
     EXPECT_FALSE(runtime.setRegisteredCursorNow(connection, "tolvane.unknown"));
     EXPECT_EQ(server.displayedName(), "com.apple.coregraphics.IBeam");
-    EXPECT_EQ(log.takeLines(), Lines{"[ERROR] setRegisteredCursorNow failed for tolvane.unknown: error=" +
-                                     std::to_string(TVWS_STATUS_NONE_AVAILABLE) + " seed=0"});
+    EXPECT_EQ(log.takeLines(),
+              Lines{"[ERROR] setRegisteredCursorNow failed for tolvane.unknown: error=" +
+                    std::to_string(TVWS_STATUS_NONE_AVAILABLE) + " seed=0"});
 }
 
 TEST_F(CursorImagesTest, NumberBasedSettersReportStatusesAndSeeds) {
@@ -283,10 +308,11 @@ TEST_F(CursorImagesTest, NumberBasedSettersReportStatusesAndSeeds) {
     EXPECT_EQ(runtime.setSystemDefinedCursorWithSeed(connection, 0), 0);
     EXPECT_EQ(runtime.setCoreCursorWithSeed(connection, 1), std::nullopt);
     const std::string current = std::to_string(server.seed());
-    EXPECT_EQ(log.takeLines(), (Lines{"[INFO] setCoreCursorWithSeed id=1 error=0 seed=" + std::to_string(*seed),
-                                      "[INFO] setSystemDefinedCursorWithSeed id=0 seed=" + current,
-                                      "[INFO] setSystemDefinedCursorWithSeed id=0 seed=0",
-                                      "[INFO] setCoreCursorWithSeed id=1 error=3 seed=0"}));
+    EXPECT_EQ(log.takeLines(),
+              (Lines{"[INFO] setCoreCursorWithSeed id=1 error=0 seed=" + std::to_string(*seed),
+                     "[INFO] setSystemDefinedCursorWithSeed id=0 seed=" + current,
+                     "[INFO] setSystemDefinedCursorWithSeed id=0 seed=0",
+                     "[INFO] setCoreCursorWithSeed id=1 error=3 seed=0"}));
 }
 
 TEST_F(CursorImagesTest, MissingFunctionsAreLoggedAndGiveNothing) {
@@ -299,14 +325,15 @@ TEST_F(CursorImagesTest, MissingFunctionsAreLoggedAndGiveNothing) {
     EXPECT_FALSE(unbound.setSystemDefinedCursorWithSeed(connection, 0));
     EXPECT_FALSE(unbound.setCoreCursor(connection, 0));
     EXPECT_FALSE(unbound.setCoreCursorWithSeed(connection, 0));
-    EXPECT_EQ(log.takeLines(),
-              (Lines{"[ERROR] snapshotCursor unavailable: copyRegisteredCursorImagesFn is nil",
-                     "[WARN] snapshotCursor failed for com.apple.cursor.13: no registered/core snapshot available",
-                     "[ERROR] setRegisteredCursorNow unavailable: setRegisteredCursorFn is nil",
-                     "[WARN] setSystemDefinedCursor unavailable",
-                     "[WARN] setSystemDefinedCursorWithSeed unavailable",
-                     "[WARN] setCoreCursor unavailable",
-                     "[WARN] setCoreCursorWithSeed unavailable"}));
+    EXPECT_EQ(
+        log.takeLines(),
+        (Lines{"[ERROR] snapshotCursor unavailable: copyRegisteredCursorImagesFn is nil",
+               "[WARN] snapshotCursor failed for com.apple.cursor.13: no registered/core snapshot "
+               "available",
+               "[ERROR] setRegisteredCursorNow unavailable: setRegisteredCursorFn is nil",
+               "[WARN] setSystemDefinedCursor unavailable",
+               "[WARN] setSystemDefinedCursorWithSeed unavailable",
+               "[WARN] setCoreCursor unavailable", "[WARN] setCoreCursorWithSeed unavailable"}));
 }
 
 } // namespace

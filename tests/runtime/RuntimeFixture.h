@@ -4,9 +4,8 @@
 #include "input/LogCapture.h"
 #include "runtime/CGSRuntime.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace tolvane::testing {
 
@@ -15,7 +14,7 @@ using Lines = std::vector<std::string>;
 // The real runtime bound to a fresh simulated window server, with the log
 // captured from the first line after binding.
 class RuntimeTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr std::int32_t connection = TVWS_MAIN_CONNECTION_ID;
 
     void SetUp() override {

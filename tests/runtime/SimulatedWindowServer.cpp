@@ -1,7 +1,6 @@
 #include "SimulatedWindowServer.h"
 
 #include <dlfcn.h>
-
 #include <memory>
 #include <sstream>
 #include <stdexcept>
@@ -22,8 +21,8 @@ std::optional<HeldCursor> held(int result, TVWSCursorInfo& info) {
     if (result != 0) {
         return std::nullopt;
     }
-    HeldCursor cursor{info.size, info.hotSpot, info.frameCount, info.frameDuration, {},
-                      WindowServerObject(info.images)};
+    HeldCursor cursor{info.size,          info.hotSpot, info.frameCount,
+                      info.frameDuration, {},           WindowServerObject(info.images)};
     for (std::size_t index = 0; index < TVWSArrayGetCount(info.images); ++index) {
         cursor.images.push_back(TVWSArrayGetValueAtIndex(info.images, index));
     }
@@ -33,16 +32,17 @@ std::optional<HeldCursor> held(int result, TVWSCursorInfo& info) {
 } // namespace
 
 SimulatedWindowServer::SimulatedWindowServer(const char* path)
-    : handle_(dlopen(path, RTLD_NOW)),
-      reset_(bind<decltype(reset_)>(handle_, "tvws_reset")),
+    : handle_(dlopen(path, RTLD_NOW)), reset_(bind<decltype(reset_)>(handle_, "tvws_reset")),
       injectFault_(bind<decltype(injectFault_)>(handle_, "tvws_inject_fault")),
-      injectFaultForName_(bind<decltype(injectFaultForName_)>(handle_, "tvws_inject_fault_for_name")),
+      injectFaultForName_(
+          bind<decltype(injectFaultForName_)>(handle_, "tvws_inject_fault_for_name")),
       injectFaultForNumber_(
           bind<decltype(injectFaultForNumber_)>(handle_, "tvws_inject_fault_for_number")),
       callCount_(bind<decltype(callCount_)>(handle_, "tvws_call_count")),
       copyCallJournal_(bind<decltype(copyCallJournal_)>(handle_, "tvws_copy_call_journal")),
       copyDisplayedName_(bind<decltype(copyDisplayedName_)>(handle_, "tvws_copy_displayed_name")),
-      copyDisplayedImage_(bind<decltype(copyDisplayedImage_)>(handle_, "tvws_copy_displayed_image")),
+      copyDisplayedImage_(
+          bind<decltype(copyDisplayedImage_)>(handle_, "tvws_copy_displayed_image")),
       seed_(bind<decltype(seed_)>(handle_, "tvws_seed")),
       scale_(bind<decltype(scale_)>(handle_, "tvws_scale")),
       hideCount_(bind<decltype(hideCount_)>(handle_, "tvws_hide_count")),

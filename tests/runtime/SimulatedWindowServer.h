@@ -32,7 +32,7 @@ struct DisplayedCursor {
 // with dlsym on that library's own handle: the test program does not link the
 // window server, so the default search handle finds none of its cursor names.
 class SimulatedWindowServer {
-public:
+  public:
     explicit SimulatedWindowServer(const char* path);
 
     void reset() const { reset_(); }
@@ -56,7 +56,7 @@ public:
     std::optional<HeldCursor> registeredCursor(TVWSScope scope, const char* name) const;
     std::optional<HeldCursor> systemCursor(std::int32_t number) const;
 
-private:
+  private:
     void* handle_;
     decltype(&tvws_reset) reset_;
     decltype(&tvws_inject_fault) injectFault_;

@@ -17,15 +17,19 @@ TEST(Utf8Test, WellFormedTextPassesUnchanged) {
 
 TEST(Utf8Test, EachMaximalInvalidSubpartBecomesOneReplacement) {
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"a\xFF" "b", "a" + replacement + "b"},
-        {"\xC0\xAF", replacement + replacement},                 // overlong lead
+        {"a\xFF"
+         "b",
+         "a" + replacement + "b"},
+        {"\xC0\xAF", replacement + replacement},                   // overlong lead
         {"\xE0\x80\x80", replacement + replacement + replacement}, // overlong three-byte form
         {"\xED\xA0\x80", replacement + replacement + replacement}, // surrogate
         {"\xF4\x90\x80\x80", replacement + replacement + replacement + replacement}, // > U+10FFFF
-        {"\xE6\x96", replacement},                               // truncated at the end
-        {"\xE6\x96" "x", replacement + "x"},                     // truncated in the middle
+        {"\xE6\x96", replacement}, // truncated at the end
+        {"\xE6\x96"
+         "x",
+         replacement + "x"}, // truncated in the middle
         {"\xF0\x9F\x96", replacement},
-        {"\x80\x80", replacement + replacement},                 // lone continuation bytes
+        {"\x80\x80", replacement + replacement}, // lone continuation bytes
     };
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(repairedUTF8(bytes), text);

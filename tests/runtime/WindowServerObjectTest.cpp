@@ -1,8 +1,7 @@
 #include "runtime/WindowServerObject.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 
 namespace tolvane {
 namespace {
@@ -30,7 +29,8 @@ TEST(WindowServerObjectTest, AnImageCrossesOverWithoutCopyingAndOutlivesItsOrigi
     EXPECT_EQ(TVWSImageGetWidth(handedOver.get()), 5u);
     EXPECT_EQ(TVWSImageGetHeight(handedOver.get()), 3u);
     EXPECT_EQ(TVWSImageGetBytes(handedOver.get()), pixels);
-    EXPECT_EQ(0, std::memcmp(TVWSImageGetBytes(handedOver.get()), expected.data(), expected.size()));
+    EXPECT_EQ(0,
+              std::memcmp(TVWSImageGetBytes(handedOver.get()), expected.data(), expected.size()));
 }
 
 TEST(WindowServerObjectTest, AWindowServerImageBecomesAnImageOverTheSamePixels) {
