@@ -118,10 +118,15 @@ TEST(CGSRuntimeBindingTest, OneMissingScaleFunctionReportsScaleFalse) {
 }
 
 TEST(CGSRuntimeBindingTest, TheSharedRuntimeFindsTheSimulatedWindowServer) {
+    LogCapture log;
     CGSRuntime& shared = CGSRuntime::shared();
     EXPECT_EQ(&shared, &CGSRuntime::shared());
     EXPECT_NE(shared.mainConnectionIDFn, nullptr);
     EXPECT_EQ(shared.mainConnectionID(), TVWS_MAIN_CONNECTION_ID);
+    // Made here, on first use: the four platform paths fail, the simulated
+    // window server opens, then the pseudo-handle.
+    EXPECT_EQ(log.takeLines(), (std::vector<std::string>{initialisationLine(2, true),
+                                                         "[DEBUG] mainConnectionID=47603"}));
 }
 
 } // namespace
