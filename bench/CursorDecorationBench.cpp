@@ -105,18 +105,22 @@ void BM_DecorateCoreCursorSet(benchmark::State& state) {
 }
 BENCHMARK(BM_DecorateCoreCursorSet)->Unit(benchmark::kMillisecond);
 
-void BM_MirrorAndDecorateCoreCursorSet(benchmark::State& state) {
+// Left-handed: the controller mirrors every cursor but the resize cursors
+// before decorating it.
+void BM_DecorateCoreCursorSetLeftHanded(benchmark::State& state) {
     coreCursors();
     for (auto _ : state) {
         for (const CoreCursor& cursor : coreCursors()) {
-            auto payload = CursorRenderer::decoratePayload(CursorRenderer::mirrorSnapshot(cursor.snapshot),
-                                                           letterBadge(), cursor.cursorTemplate, false, false, false,
-                                                           true);
+            const DecorationFlags& flags = cursor.flags;
+            const bool resize = flags.isHorizontalResize || flags.isVerticalResize || flags.isDiagonalResize;
+            auto payload = CursorRenderer::decoratePayload(
+                resize ? cursor.snapshot : CursorRenderer::mirrorSnapshot(cursor.snapshot), letterBadge(),
+                cursor.cursorTemplate, flags.isHorizontalResize, flags.isVerticalResize, flags.isDiagonalResize, true);
             benchmark::DoNotOptimize(payload);
         }
     }
 }
-BENCHMARK(BM_MirrorAndDecorateCoreCursorSet)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecorateCoreCursorSetLeftHanded)->Unit(benchmark::kMillisecond);
 
 struct CapeFixture {
     testing::TemporaryDirectory home;

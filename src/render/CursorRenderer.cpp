@@ -204,14 +204,20 @@ void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, co
         // The placement keeps clear of the shape's bounding box where it can;
         // the pointer itself must never be hidden while the canvas has a free
         // spot, so move to the nearest one when the disc or its outline would
-        // cover solid pixels.
-        const double outerRadius = radius + std::max(marker.borderWidth, 0.0) / 2;
-        if (shape->touches({disc->origin.x + radius, disc->origin.y + radius}, outerRadius)) {
+        // cover solid pixels. Half a point of gap looks best; a tight canvas
+        // gets by with less, which still covers antialiasing and the
+        // flattening of the curves. Without any free spot, the disc goes
+        // where it hides the least.
+        const double outline = radius + std::max(marker.borderWidth, 0.0) / 2;
+        const Point centre{disc->origin.x + radius, disc->origin.y + radius};
+        if (shape->touches(centre, outline + 0.5)) {
             const Rect allowed{{canvas.origin.x + 0.5, canvas.origin.y + 0.5},
                                {canvas.size.width - 1 - diameter, canvas.size.height - 1 - diameter}};
-            if (auto origin = shape->nearestClearOrigin(*disc, outerRadius, allowed)) {
-                disc->origin = *origin;
+            auto placement = shape->leastCoveredOrigin(*disc, outline + 0.5, allowed);
+            if (placement.coveredCells > 0) {
+                placement = shape->leastCoveredOrigin(*disc, outline + 0.3, allowed);
             }
+            disc->origin = placement.origin;
         }
     }
     // Placement is computed with y up; the context has y down.

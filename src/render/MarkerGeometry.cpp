@@ -79,8 +79,10 @@ std::optional<Rect> MarkerGeometry::contentBounds(const Image& image, const Rect
     int maxColumn = -1;
     int minRow = height;
     int maxRow = -1;
+    const unsigned char* pixels = image.bytes();
+    const std::ptrdiff_t stride = image.bytesPerRow();
     for (int row = 0; row < height; ++row) {
-        const unsigned char* line = image.bytes() + static_cast<std::ptrdiff_t>(row) * image.bytesPerRow();
+        const unsigned char* line = pixels + row * stride;
         for (int column = 0; column < width; ++column) {
             std::uint32_t pixel = 0;
             std::memcpy(&pixel, line + 4 * column, sizeof pixel);

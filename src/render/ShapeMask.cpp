@@ -26,13 +26,17 @@ ShapeMask::ShapeMask(const Image& image, const Rect& imageRect, const Rect& canv
     const auto endCell = [](double to, int limit) {
         return std::clamp(static_cast<int>(std::ceil(to / cellSize - edgeTolerance)), 0, limit);
     };
-    for (int row = 0; row < image.height(); ++row) {
-        const unsigned char* line = image.bytes() + static_cast<std::ptrdiff_t>(row) * image.bytesPerRow();
+    const int width = image.width();
+    const int height = image.height();
+    const unsigned char* pixels = image.bytes();
+    const std::ptrdiff_t bytesPerRow = image.bytesPerRow();
+    for (int row = 0; row < height; ++row) {
+        const unsigned char* line = pixels + row * bytesPerRow;
         // Pixel rows run from the top down.
         const double top = imageRect.origin.y + imageRect.size.height - ky * row;
         const int r0 = firstCell(top - ky, rows_);
         const int r1 = endCell(top, rows_);
-        for (int column = 0; column < image.width(); ++column) {
+        for (int column = 0; column < width; ++column) {
             std::uint32_t pixel = 0;
             std::memcpy(&pixel, line + 4 * column, sizeof pixel);
             if ((pixel >> 24) < solidAlpha) {
@@ -53,7 +57,7 @@ ShapeMask::ShapeMask(const Image& image, const Rect& imageRect, const Rect& canv
             const auto at = [&](int cc, int rr) -> int& {
                 return sums_[static_cast<std::size_t>(rr) * stride + static_cast<std::size_t>(cc)];
             };
-            at(c + 1, r + 1) = at(c, r + 1) + at(c + 1, r) - at(c, r) + (isSolid(c, r) ? 1 : 0);
+            at(c + 1, r + 1) = at(c, r + 1) + at(c + 1, r) - at(c, r) + solid_[index(c, r)];
         }
     }
 }
@@ -66,39 +70,32 @@ int ShapeMask::solidCount(int c0, int r0, int c1, int r1) const {
     return at(c1, r1) - at(c0, r1) - at(c1, r0) + at(c0, r0);
 }
 
-bool ShapeMask::touches(Point centre, double radius) const {
-    const int c0 = std::clamp(static_cast<int>(std::floor((centre.x - radius) / cellSize)), 0, columns_);
-    const int c1 = std::clamp(static_cast<int>(std::ceil((centre.x + radius) / cellSize)), 0, columns_);
+int ShapeMask::coveredCells(Point centre, double radius) const {
     const int r0 = std::clamp(static_cast<int>(std::floor((centre.y - radius) / cellSize)), 0, rows_);
     const int r1 = std::clamp(static_cast<int>(std::ceil((centre.y + radius) / cellSize)), 0, rows_);
-    if (c0 >= c1 || r0 >= r1 || solidCount(c0, r0, c1, r1) == 0) {
-        return false;
-    }
-    const double limit = radius * radius;
+    int covered = 0;
     for (int r = r0; r < r1; ++r) {
-        // The point of the cell row nearest to the centre.
-        const double y = std::clamp(centre.y, r * cellSize, (r + 1) * cellSize);
-        for (int c = c0; c < c1; ++c) {
-            if (!isSolid(c, r)) {
-                continue;
-            }
-            const double x = std::clamp(centre.x, c * cellSize, (c + 1) * cellSize);
-            const double dx = x - centre.x;
-            const double dy = y - centre.y;
-            if (dx * dx + dy * dy < limit - edgeTolerance) {
-                return true;
-            }
+        // The disc's widest extent within this row of cells.
+        const double nearestY = std::clamp(centre.y, r * cellSize, (r + 1) * cellSize);
+        const double dy = nearestY - centre.y;
+        const double squared = radius * radius - dy * dy;
+        if (squared <= edgeTolerance) {
+            continue;
+        }
+        const double halfWidth = std::sqrt(squared);
+        const int c0 = std::clamp(static_cast<int>(std::floor((centre.x - halfWidth) / cellSize + edgeTolerance)), 0,
+                                  columns_);
+        const int c1 = std::clamp(static_cast<int>(std::ceil((centre.x + halfWidth) / cellSize - edgeTolerance)), 0,
+                                  columns_);
+        if (c0 < c1) {
+            covered += solidCount(c0, r, c1, r + 1);
         }
     }
-    return false;
+    return covered;
 }
 
-std::optional<Point> ShapeMask::nearestClearOrigin(const Rect& disc, double radius, const Rect& allowedOrigins) const {
-    struct Candidate {
-        double distance;
-        Point origin;
-    };
-    std::vector<Candidate> candidates;
+ShapeMask::Placement ShapeMask::leastCoveredOrigin(const Rect& disc, double radius,
+                                                   const Rect& allowedOrigins) const {
     const auto steps = [](double from, double to) {
         return static_cast<int>(std::floor((to - from) / cellSize + edgeTolerance));
     };
@@ -106,23 +103,23 @@ std::optional<Point> ShapeMask::nearestClearOrigin(const Rect& disc, double radi
     const double minY = allowedOrigins.origin.y;
     const double maxX = minX + allowedOrigins.size.width;
     const double maxY = minY + allowedOrigins.size.height;
-    for (int i = -steps(minX, disc.origin.x); i <= steps(disc.origin.x, maxX); ++i) {
-        for (int j = -steps(minY, disc.origin.y); j <= steps(disc.origin.y, maxY); ++j) {
-            const double dx = i * cellSize;
-            const double dy = j * cellSize;
-            candidates.push_back({dx * dx + dy * dy, {disc.origin.x + dx, disc.origin.y + dy}});
-        }
-    }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
     const double halfWidth = disc.size.width / 2;
     const double halfHeight = disc.size.height / 2;
-    for (const Candidate& candidate : candidates) {
-        if (!touches({candidate.origin.x + halfWidth, candidate.origin.y + halfHeight}, radius)) {
-            return candidate.origin;
+
+    Placement best{disc.origin, coveredCells({disc.origin.x + halfWidth, disc.origin.y + halfHeight}, radius)};
+    double bestDistance = 0;
+    for (int i = -steps(minX, disc.origin.x); i <= steps(disc.origin.x, maxX); ++i) {
+        for (int j = -steps(minY, disc.origin.y); j <= steps(disc.origin.y, maxY); ++j) {
+            const Point origin{disc.origin.x + i * cellSize, disc.origin.y + j * cellSize};
+            const double distance = (i * i + j * j) * cellSize * cellSize;
+            const int covered = coveredCells({origin.x + halfWidth, origin.y + halfHeight}, radius);
+            if (covered < best.coveredCells || (covered == best.coveredCells && distance < bestDistance)) {
+                best = {origin, covered};
+                bestDistance = distance;
+            }
         }
     }
-    return std::nullopt;
+    return best;
 }
 
 } // namespace tolvane

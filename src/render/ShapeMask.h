@@ -19,16 +19,20 @@ public:
 
     ShapeMask(const Image& image, const Rect& imageRect, const Rect& canvas);
 
-    // True when a disc of `radius` around `centre` shares area with a solid cell.
-    bool touches(Point centre, double radius) const;
+    // How many solid cells share area with a disc of `radius` around `centre`.
+    int coveredCells(Point centre, double radius) const;
+    bool touches(Point centre, double radius) const { return coveredCells(centre, radius) > 0; }
 
-    // The origin nearest to `disc`'s own, on the half-point grid through it and
-    // inside `allowedOrigins`, whose disc of `radius` around its centre touches
-    // nothing solid. Nothing when there is no such place.
-    std::optional<Point> nearestClearOrigin(const Rect& disc, double radius, const Rect& allowedOrigins) const;
+    struct Placement {
+        Point origin;
+        int coveredCells = 0;
+    };
+    // Of the origins on the half-point grid through `disc`'s own and inside
+    // `allowedOrigins`, the one whose disc of `radius` around its centre
+    // covers the fewest solid cells, the nearest to `disc` among equals.
+    Placement leastCoveredOrigin(const Rect& disc, double radius, const Rect& allowedOrigins) const;
 
 private:
-    bool isSolid(int column, int row) const { return solid_[index(column, row)] != 0; }
     std::size_t index(int column, int row) const {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
     }

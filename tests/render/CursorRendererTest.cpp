@@ -1,3 +1,4 @@
+#include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
 #include "input/LogCapture.h"
 #include "render/CursorRenderer.h"
@@ -415,6 +416,63 @@ TEST(CursorRenderer, MirrorSnapshotMovesTheHotSpotAndKeepsTiming) {
 
     auto lines = log.takeLines();
     EXPECT_THAT(lines, ::testing::Contains("[INFO] mirrorSnapshot: input 2 images → mirrored 2 images, size=32.0x32.0"));
+}
+
+// Every cursor of the simulated desktop, decorated with every style for both
+// hands at 1x and 2x, keeps its solid pixels visible.
+TEST(CursorRenderer, NoSystemCursorHasItsShapeHiddenByTheDisc) {
+    ::tolvane::testing::LogCapture log;
+    for (int index = 0; index < cursorShapeCount; ++index) {
+        const auto shape = static_cast<CursorShape>(index);
+        const CursorGeometry geometry = CursorArtwork::geometry(shape);
+        CursorSnapshot snapshot{{geometry.width, geometry.height}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
+        for (double scale : {1.0, 2.0}) {
+            snapshot.images.push_back(*Image::adopt(CursorArtwork::draw(shape, 0, scale).release()));
+        }
+        const double w = geometry.width;
+        const double h = geometry.height;
+        // Templates and resize flags as the cursor controller gives them.
+        std::optional<CursorTemplate> kind;
+        if (shape == CursorShape::arrow) {
+            kind = CursorTemplate::arrow;
+        } else if (shape == CursorShape::iBeam) {
+            kind = CursorTemplate::iBeam;
+        } else if (shape == CursorShape::pointingHand) {
+            kind = CursorTemplate::pointingHand;
+        }
+        const bool horizontal = !kind && w > 1.3 * h;
+        const bool vertical = !kind && h > 1.3 * w;
+        const bool diagonal = !kind && !horizontal && !vertical && w > 15 && w < 35 && h > 15 && h < 35;
+        for (CursorStyle style : {CursorStyle::letterBadge, CursorStyle::dotBadge, CursorStyle::highContrast}) {
+            for (bool leftHanded : {false, true}) {
+                SCOPED_TRACE(std::string(CursorArtwork::name(shape)) + " " + style.rawValue() +
+                             (leftHanded ? " left" : " right"));
+                const CursorSnapshot input = leftHanded ? CursorRenderer::mirrorSnapshot(snapshot) : snapshot;
+                auto payload = CursorRenderer::decoratePayload(input, style.marker(InputLanguage::make("de", "", "")),
+                                                               kind, horizontal, vertical, diagonal, leftHanded);
+                ASSERT_EQ(payload.images.size(), 2u);
+                const double padLeft = payload.snapshot.hotSpot.x - input.hotSpot.x;
+                for (std::size_t i = 0; i < 2; ++i) {
+                    const Image& before = input.images[i];
+                    const int offset = static_cast<int>(std::lround(padLeft * static_cast<double>(i + 1)));
+                    int solid = 0;
+                    int changed = 0;
+                    for (int y = 0; y < before.height(); ++y) {
+                        for (int x = 0; x < before.width(); ++x) {
+                            if (before.alphaAt(x, y) >= 128) {
+                                ++solid;
+                                changed += payload.images[i].pixel(x + offset, y) != before.pixel(x, y) ? 1 : 0;
+                            }
+                        }
+                    }
+                    // At 1x the arrow's edge pixels are whole points, which
+                    // leaves the thicker outlines no spot that is clear by a
+                    // fraction of a point: the least covered one touches a pixel.
+                    EXPECT_LE(changed, i == 0 ? solid / 100 : 0) << "at " << i + 1 << "x";
+                }
+            }
+        }
+    }
 }
 
 } // namespace

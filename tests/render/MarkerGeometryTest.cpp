@@ -178,26 +178,37 @@ TEST(MarkerGeometry, BadgeFontShrinksInHalfPointStepsUntilTheTextFits) {
     EXPECT_DOUBLE_EQ(MarkerGeometry::badgeFontSize(10, [](double) { return CursorSize{1, 1}; }), 7);
 }
 
-TEST(ShapeMask, FindsTheNearestPlaceClearOfSolidPixels) {
+TEST(ShapeMask, FindsTheNearestPlaceThatCoversTheLeast) {
     // A 20 x 20 canvas with a solid 4 x 4 point block at x 8...12, y 8...12 (y up).
     const Rect canvas{{0, 0}, {20, 20}};
     auto block = testing::blockSnapshot({20, 20}, 8, 8, 4, 4, {1, 3});
     for (const Image& image : block.images) {
         ShapeMask mask(image, canvas, canvas);
-        EXPECT_TRUE(mask.touches({10, 10}, 1));
+        EXPECT_EQ(mask.coveredCells({10, 10}, 20), 64); // the whole block, in half-point cells
+        EXPECT_EQ(mask.coveredCells({10, 10}, 1), 16);
         EXPECT_TRUE(mask.touches({5, 10}, 3.5));
         EXPECT_FALSE(mask.touches({5, 10}, 3)); // only touches the block's edge
         EXPECT_FALSE(mask.touches({2, 2}, 2));
 
         // A disc of radius 2 at origin (6, 8) covers the block; the nearest
         // clear origin moves it left until its right edge reaches x 8.
-        auto origin = mask.nearestClearOrigin({{6, 8}, {4, 4}}, 2, {{0, 0}, {16, 16}});
-        ASSERT_TRUE(origin);
-        EXPECT_DOUBLE_EQ(origin->x, 4);
-        EXPECT_DOUBLE_EQ(origin->y, 8);
+        auto placement = mask.leastCoveredOrigin({{6, 8}, {4, 4}}, 2, {{0, 0}, {16, 16}});
+        EXPECT_EQ(placement.coveredCells, 0);
+        EXPECT_DOUBLE_EQ(placement.origin.x, 4);
+        EXPECT_DOUBLE_EQ(placement.origin.y, 8);
 
-        // No clear place inside a region that lies within the block.
-        EXPECT_FALSE(mask.nearestClearOrigin({{8, 8}, {4, 4}}, 2, {{7, 7}, {2, 2}}));
+        // Already clear: stays.
+        placement = mask.leastCoveredOrigin({{0, 0}, {4, 4}}, 2, {{0, 0}, {16, 16}});
+        EXPECT_DOUBLE_EQ(placement.origin.x, 0);
+        EXPECT_DOUBLE_EQ(placement.origin.y, 0);
+
+        // Confined to origins whose discs all overlap the block: the one that
+        // covers the least, a corner of the region.
+        placement = mask.leastCoveredOrigin({{8, 8}, {4, 4}}, 2, {{7, 7}, {2, 2}});
+        EXPECT_GT(placement.coveredCells, 0);
+        EXPECT_LT(placement.coveredCells, mask.coveredCells({10, 10}, 2));
+        EXPECT_EQ(std::abs(placement.origin.x - 8), 1);
+        EXPECT_EQ(std::abs(placement.origin.y - 8), 1);
     }
 
     // Faint pixels (a shadow) do not count as solid.

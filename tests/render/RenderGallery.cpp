@@ -2,6 +2,7 @@
 //   tolvane_render_gallery <folder>
 // One sheet per cursor kind: a row per style and language, right- and
 // left-handed at 1x and 2x, enlarged without smoothing on a grey backdrop.
+#include "app/AppLog.h"
 #include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
 #include "platform/Canvas.h"
@@ -150,6 +151,8 @@ int main(int argc, char** argv) {
     }
     std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
+    // Logging off: the user's log file stays untouched.
+    AppLog::configure({Environment(EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}), folder / "log-off.log", nullptr});
     const std::vector<Row> rows = {
         {CursorStyle::letterBadge, "en"}, {CursorStyle::letterBadge, "ru"},     {CursorStyle::letterBadge, "de"},
         {CursorStyle::letterBadge, "zh-hans"}, {CursorStyle::letterBadge, "zh-hant"}, {CursorStyle::dotBadge, "en"},
