@@ -243,12 +243,19 @@ TEST(CursorRenderer, ImagesThatCannotBeDrawnAreLeftOut) {
     auto payload = decorate(tiny, dotMarker());
     EXPECT_TRUE(payload.images.empty());
 
-    // A broken size draws nothing and does not crash.
-    snapshot.size = {std::nan(""), 32};
+    // Broken sizes draw nothing and do not crash.
     snapshot.frameCount = 3;
+    for (CursorSize broken : {CursorSize{std::nan(""), 32}, CursorSize{0, 32}, CursorSize{32, 0}}) {
+        snapshot.size = broken;
+        payload = decorate(snapshot, dotMarker());
+        EXPECT_TRUE(payload.images.empty());
+        EXPECT_EQ(payload.snapshot.frameCount, 3u);
+    }
+    // A negative width still gets a canvas with room for the disc.
+    snapshot.size = {-8, 32};
     payload = decorate(snapshot, dotMarker());
-    EXPECT_TRUE(payload.images.empty());
-    EXPECT_EQ(payload.snapshot.frameCount, 3u);
+    EXPECT_DOUBLE_EQ(payload.snapshot.size.width, 24);
+    EXPECT_DOUBLE_EQ(payload.snapshot.size.height, 43);
 }
 
 TEST(CursorRenderer, BadgeTextIsDrawnCentredInTheDisc) {
