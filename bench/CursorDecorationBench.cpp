@@ -9,7 +9,6 @@
 #include "support/TemporaryDirectory.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <string>
 
@@ -40,7 +39,8 @@ const std::vector<CoreCursor>& coreCursors() {
             if (!snapshot || snapshot->images.empty()) {
                 continue;
             }
-            CoreCursor cursor{"com.apple.cursor." + std::to_string(id), *snapshot, std::nullopt, {}};
+            CoreCursor cursor{
+                "com.apple.cursor." + std::to_string(id), *snapshot, std::nullopt, {}};
             if (id == 0) {
                 cursor.cursorTemplate = CursorTemplate::arrow;
             } else if (id == 1) {
@@ -53,8 +53,8 @@ const std::vector<CoreCursor>& coreCursors() {
                 cursor.flags.isHorizontalResize = w > 1.3 * h;
                 cursor.flags.isVerticalResize = h > 1.3 * w;
                 cursor.flags.isDiagonalResize = !cursor.flags.isHorizontalResize &&
-                                                !cursor.flags.isVerticalResize && w > 15 && w < 35 && h > 15 &&
-                                                h < 35;
+                                                !cursor.flags.isVerticalResize && w > 15 &&
+                                                w < 35 && h > 15 && h < 35;
             }
             result.push_back(std::move(cursor));
         }
@@ -65,16 +65,17 @@ const std::vector<CoreCursor>& coreCursors() {
 
 const CursorMarker& letterBadge() {
     static const CursorMarker marker =
-        *CursorStyle(CursorStyle::letterBadge).marker(InputLanguage::make("en", "English", "com.example.en"));
+        *CursorStyle(CursorStyle::letterBadge)
+             .marker(InputLanguage::make("en", "English", "com.example.en"));
     return marker;
 }
 
 CursorCapeStore::CursorSet decorateAll() {
     CursorCapeStore::CursorSet set;
     for (const CoreCursor& cursor : coreCursors()) {
-        auto payload = CursorRenderer::decoratePayload(cursor.snapshot, letterBadge(), cursor.cursorTemplate,
-                                                       cursor.flags.isHorizontalResize, cursor.flags.isVerticalResize,
-                                                       cursor.flags.isDiagonalResize, false);
+        auto payload = CursorRenderer::decoratePayload(
+            cursor.snapshot, letterBadge(), cursor.cursorTemplate, cursor.flags.isHorizontalResize,
+            cursor.flags.isVerticalResize, cursor.flags.isDiagonalResize, false);
         set.emplace(cursor.identifier, std::move(payload));
     }
     return set;
@@ -112,10 +113,12 @@ void BM_DecorateCoreCursorSetLeftHanded(benchmark::State& state) {
     for (auto _ : state) {
         for (const CoreCursor& cursor : coreCursors()) {
             const DecorationFlags& flags = cursor.flags;
-            const bool resize = flags.isHorizontalResize || flags.isVerticalResize || flags.isDiagonalResize;
+            const bool resize =
+                flags.isHorizontalResize || flags.isVerticalResize || flags.isDiagonalResize;
             auto payload = CursorRenderer::decoratePayload(
-                resize ? cursor.snapshot : CursorRenderer::mirrorSnapshot(cursor.snapshot), letterBadge(),
-                cursor.cursorTemplate, flags.isHorizontalResize, flags.isVerticalResize, flags.isDiagonalResize, true);
+                resize ? cursor.snapshot : CursorRenderer::mirrorSnapshot(cursor.snapshot),
+                letterBadge(), cursor.cursorTemplate, flags.isHorizontalResize,
+                flags.isVerticalResize, flags.isDiagonalResize, true);
             benchmark::DoNotOptimize(payload);
         }
     }
@@ -181,7 +184,8 @@ int main(int argc, char** argv) {
     // Measure the work, not the log; and keep the user's log file untouched.
     tolvane::testing::TemporaryDirectory logFolder;
     tolvane::AppLog::configure(
-        {tolvane::Environment(tolvane::EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}), logFolder.path() / "Tolvane.log", nullptr});
+        {tolvane::Environment(tolvane::EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}),
+         logFolder.path() / "Tolvane.log", nullptr});
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

@@ -57,8 +57,8 @@ CursorCapeStore::CursorCapeStore(const UserFolders& folders, CapeLimits limits) 
         if (!error) {
             error = std::make_error_code(std::errc::not_a_directory);
         }
-        AppLog::error("CursorCapeStore init failed: unable to create directory " + directory.string() +
-                      " error=" + error.message());
+        AppLog::error("CursorCapeStore init failed: unable to create directory " +
+                      directory.string() + " error=" + error.message());
         return;
     }
     capesDirectory_ = directory;
@@ -102,7 +102,8 @@ PropertyList::Dictionary CursorCapeStore::buildCapeDictionary(const CursorSet& c
             continue;
         }
         const CursorSnapshot& snapshot = payload.snapshot;
-        const std::size_t frameCount = snapshot.frameCount > 0 ? snapshot.frameCount : frames.size();
+        const std::size_t frameCount =
+            snapshot.frameCount > 0 ? snapshot.frameCount : frames.size();
         dictionary.emplace(identifier, PropertyList::Dictionary{
                                            {"FrameCount", static_cast<std::int64_t>(frameCount)},
                                            {"FrameDuration", snapshot.frameDuration},
@@ -170,11 +171,13 @@ std::optional<std::filesystem::path> CursorCapeStore::saveCape(const std::string
         }
         auto written = atomicWrite(file, *bytes);
         if (!written) {
-            AppLog::error("CursorCapeStore save failed: path=" + file.string() + " error=" + written.error());
+            AppLog::error("CursorCapeStore save failed: path=" + file.string() +
+                          " error=" + written.error());
             return;
         }
         lastSavedHashes_[hashKey] = hash;
-        AppLog::info("CursorCapeStore saved " + file.string() + " cursors=" + std::to_string(cursorCount) +
+        AppLog::info("CursorCapeStore saved " + file.string() +
+                     " cursors=" + std::to_string(cursorCount) +
                      " bytes=" + std::to_string(bytes->size()) + " hash=" + hexDigest(hash));
         saved = file;
     });
@@ -182,7 +185,7 @@ std::optional<std::filesystem::path> CursorCapeStore::saveCape(const std::string
 }
 
 std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::string& languageCode,
-                                                                     const std::string& styleCode) {
+                                                                    const std::string& styleCode) {
     if (!capesDirectory_) {
         AppLog::error("CursorCapeStore load failed: capes directory unavailable");
         return std::nullopt;
@@ -197,7 +200,8 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
         return std::nullopt;
     }
     const auto refuse = [&](const std::string& reason) {
-        AppLog::error("CursorCapeStore load failed: cape exceeds limits " + file.string() + " reason=" + reason);
+        AppLog::error("CursorCapeStore load failed: cape exceeds limits " + file.string() +
+                      " reason=" + reason);
         return std::nullopt;
     };
     auto bytes = readFileContents(file, limits_.maxFileBytes);
@@ -215,7 +219,8 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
     auto root = PropertyListSerialization::parse(*bytes, plistLimits);
     const PropertyList::Dictionary* rootDictionary = root ? root->dictionaryValue() : nullptr;
     const PropertyList* cursorsValue = root ? root->find("Cursors") : nullptr;
-    if (!rootDictionary || rootDictionary->empty() || !cursorsValue || !cursorsValue->dictionaryValue()) {
+    if (!rootDictionary || rootDictionary->empty() || !cursorsValue ||
+        !cursorsValue->dictionaryValue()) {
         AppLog::error("CursorCapeStore load failed: malformed plist " + file.string());
         return std::nullopt;
     }
@@ -244,8 +249,8 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
         AppLog::warn("CursorCapeStore load result empty: " + file.string());
         return std::nullopt;
     }
-    AppLog::info("CursorCapeStore loaded " + file.string() + " cursors=" + std::to_string(result.size()) +
-                 " bytes=" + std::to_string(bytes->size()));
+    AppLog::info("CursorCapeStore loaded " + file.string() + " cursors=" +
+                 std::to_string(result.size()) + " bytes=" + std::to_string(bytes->size()));
     return result;
 }
 
@@ -259,7 +264,8 @@ Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::stri
         return std::optional<CursorPayload>();
     }
     if (representations->arrayValue()->size() > limits_.maxFramesPerCursor) {
-        return Failure{std::to_string(representations->arrayValue()->size()) + " frames for " + identifier};
+        return Failure{std::to_string(representations->arrayValue()->size()) + " frames for " +
+                       identifier};
     }
     std::vector<Image> frames;
     for (const PropertyList& element : *representations->arrayValue()) {
@@ -324,15 +330,18 @@ void CursorCapeStore::removeAllCapes() {
 
 bool CursorCapeStore::isCompatible(const PropertyList& root, const std::string& languageCode,
                                    const std::string& styleCode) {
-    if (uintValue(root.find("TolvanePayloadVersion")) != static_cast<std::uint64_t>(payloadVersion)) {
+    if (uintValue(root.find("TolvanePayloadVersion")) !=
+        static_cast<std::uint64_t>(payloadVersion)) {
         return false;
     }
-    const std::string* language = root.find("TolvaneLanguageCode") ? root.find("TolvaneLanguageCode")->stringValue()
-                                                                   : nullptr;
+    const std::string* language = root.find("TolvaneLanguageCode")
+                                      ? root.find("TolvaneLanguageCode")->stringValue()
+                                      : nullptr;
     if (!language || lowercasedASCII(*language) != languageCode) {
         return false;
     }
-    const std::string* style = root.find("TolvaneStyleCode") ? root.find("TolvaneStyleCode")->stringValue() : nullptr;
+    const std::string* style =
+        root.find("TolvaneStyleCode") ? root.find("TolvaneStyleCode")->stringValue() : nullptr;
     return style && lowercasedASCII(*style) == styleCode;
 }
 

@@ -36,7 +36,7 @@ struct CapeLimits {
 // Writes, the unchanged check and clearing run on a serial queue; loading runs
 // on the caller's thread.
 class CursorCapeStore {
-public:
+  public:
     using CursorSet = std::map<std::string, CursorPayload>;
 
     // The process-wide store, created by the first call with that call's folders.
@@ -51,10 +51,12 @@ public:
     // Writes the cape unless a file with the same bytes was written by this
     // store and still exists. Encodes each payload's `images` (not its
     // snapshot's). The file's path, or nothing when nothing could be saved.
-    std::optional<std::filesystem::path> saveCape(const std::string& languageCode, const std::string& styleCode,
+    std::optional<std::filesystem::path> saveCape(const std::string& languageCode,
+                                                  const std::string& styleCode,
                                                   const CursorSet& cursors);
     // Both image lists of every loaded payload are the decoded frames.
-    std::optional<CursorSet> loadCape(const std::string& languageCode, const std::string& styleCode);
+    std::optional<CursorSet> loadCape(const std::string& languageCode,
+                                      const std::string& styleCode);
     // Deletes every cape file and forgets what was saved.
     void removeAllCapes();
 
@@ -64,14 +66,15 @@ public:
     // each run of anything else one "-", no "-" at either end, "unknown" when empty.
     static std::string sanitizeComponent(const std::string& component);
 
-private:
+  private:
     // The "Cursors" dictionary of a save: cursors without an encodable image are left out.
     static PropertyList::Dictionary buildCapeDictionary(const CursorSet& cursors);
     static bool isCompatible(const PropertyList& root, const std::string& languageCode,
                              const std::string& styleCode);
     // One entry of "Cursors": nothing when it has no usable frame, a failure
     // when it breaks a limit. Adds its decoded pixels to totalPixels.
-    Result<std::optional<CursorPayload>> readCursor(const std::string& identifier, const PropertyList& value,
+    Result<std::optional<CursorPayload>> readCursor(const std::string& identifier,
+                                                    const PropertyList& value,
                                                     std::uint64_t& totalPixels) const;
     static std::optional<std::uint64_t> uintValue(const PropertyList* value);
     static std::optional<double> cgFloatValue(const PropertyList* value);

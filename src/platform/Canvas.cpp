@@ -2,11 +2,13 @@
 
 namespace tolvane {
 
-std::optional<Canvas> Canvas::make(int pixelWidth, int pixelHeight, double pointWidth, double pointHeight) {
+std::optional<Canvas> Canvas::make(int pixelWidth, int pixelHeight, double pointWidth,
+                                   double pointHeight) {
     if (pixelWidth <= 0 || pixelHeight <= 0 || !(pointWidth > 0) || !(pointHeight > 0)) {
         return std::nullopt;
     }
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixelWidth, pixelHeight);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
         return std::nullopt;

@@ -3,7 +3,6 @@
 #include "platform/Image.h"
 
 #include <cairo.h>
-
 #include <memory>
 #include <optional>
 
@@ -13,9 +12,10 @@ namespace tolvane {
 // the cairo context maps pointWidth x pointHeight onto the pixels, origin at
 // the top-left corner. Finishing it hands its pixels over as an Image.
 class Canvas {
-public:
+  public:
     // Nothing when the pixel size is not positive or the bitmap cannot be made.
-    static std::optional<Canvas> make(int pixelWidth, int pixelHeight, double pointWidth, double pointHeight);
+    static std::optional<Canvas> make(int pixelWidth, int pixelHeight, double pointWidth,
+                                      double pointHeight);
 
     cairo_t* context() const { return context_.get(); }
     double pointWidth() const { return pointWidth_; }
@@ -24,7 +24,7 @@ public:
     // Ends drawing; nothing when drawing failed.
     std::optional<Image> finish() &&;
 
-private:
+  private:
     struct SurfaceDeleter {
         void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
     };
@@ -33,7 +33,8 @@ private:
     };
 
     Canvas(cairo_surface_t* surface, cairo_t* context, double pointWidth, double pointHeight)
-        : surface_(surface), context_(context), pointWidth_(pointWidth), pointHeight_(pointHeight) {}
+        : surface_(surface), context_(context), pointWidth_(pointWidth), pointHeight_(pointHeight) {
+    }
 
     std::unique_ptr<cairo_surface_t, SurfaceDeleter> surface_;
     std::unique_ptr<cairo_t, ContextDeleter> context_;

@@ -1,10 +1,9 @@
 #include "platform/Png.h"
 
-#include <spng.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <spng.h>
 
 namespace tolvane {
 namespace {
@@ -85,7 +84,8 @@ std::optional<std::vector<std::uint8_t>> Png::encode(const Image& image) {
     }
     std::size_t length = 0;
     int error = 0;
-    std::unique_ptr<void, MallocDeleter> buffer(spng_get_png_buffer(context.get(), &length, &error));
+    std::unique_ptr<void, MallocDeleter> buffer(
+        spng_get_png_buffer(context.get(), &length, &error));
     if (!buffer || error != 0) {
         return std::nullopt;
     }
@@ -128,7 +128,8 @@ Png::Decoded Png::decode(std::span<const std::uint8_t> bytes, const PngLimits& l
         return {std::nullopt, spngFailure("bad header", error)};
     }
     std::vector<std::uint8_t> rgba(length);
-    error = spng_decode_image(context.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS);
+    error = spng_decode_image(context.get(), rgba.data(), rgba.size(), SPNG_FMT_RGBA8,
+                              SPNG_DECODE_TRNS);
     if (error != 0) {
         return {std::nullopt, spngFailure("corrupt image data", error)};
     }

@@ -21,8 +21,7 @@ struct PngLimits {
 // PNG files to and from images. Decoding treats its input as untrusted: it
 // refuses images larger than the limits before allocating their pixels.
 class Png {
-public:
-
+  public:
     struct Decoded {
         std::optional<Image> image;
         std::string failure;   // why there is no image; empty on success
@@ -33,7 +32,8 @@ public:
     // encoding fails.
     static std::optional<std::vector<std::uint8_t>> encode(const Image& image);
     // Any PNG colour type and bit depth, converted to premultiplied ARGB.
-    static Decoded decode(std::span<const std::uint8_t> bytes, const PngLimits& limits = PngLimits{});
+    static Decoded decode(std::span<const std::uint8_t> bytes,
+                          const PngLimits& limits = PngLimits{});
 };
 
 } // namespace tolvane

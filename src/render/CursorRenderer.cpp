@@ -4,13 +4,12 @@
 #include "app/LogFormat.h"
 #include "platform/Canvas.h"
 
-#include <pango/pangocairo.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <numbers>
+#include <pango/pangocairo.h>
 #include <string>
 
 namespace tolvane {
@@ -27,7 +26,9 @@ struct LayoutDeleter {
     void operator()(PangoLayout* layout) const { g_object_unref(layout); }
 };
 struct FontDescriptionDeleter {
-    void operator()(PangoFontDescription* description) const { pango_font_description_free(description); }
+    void operator()(PangoFontDescription* description) const {
+        pango_font_description_free(description);
+    }
 };
 struct FontOptionsDeleter {
     void operator()(cairo_font_options_t* options) const { cairo_font_options_destroy(options); }
@@ -48,7 +49,8 @@ void setColor(cairo_t* context, const Color& color) {
 }
 
 // Draws the image scaled into the rectangle at (x, y), top-left origin, in points.
-void drawImage(cairo_t* context, const Image& image, double x, double y, double width, double height) {
+void drawImage(cairo_t* context, const Image& image, double x, double y, double width,
+               double height) {
     cairo_save(context);
     cairo_translate(context, x, y);
     cairo_scale(context, width / image.width(), height / image.height());
@@ -60,16 +62,18 @@ void drawImage(cairo_t* context, const Image& image, double x, double y, double 
 
 // Text laid out in the bold badge font, measured in points.
 class BadgeText {
-public:
+  public:
     BadgeText(cairo_t* context, const std::string& text)
         : layout_(pango_cairo_create_layout(context)),
           font_(pango_font_description_from_string(badgeFontFamilies)) {
         // Sizes in user space must not depend on the pixel density.
-        std::unique_ptr<cairo_font_options_t, FontOptionsDeleter> options(cairo_font_options_create());
+        std::unique_ptr<cairo_font_options_t, FontOptionsDeleter> options(
+            cairo_font_options_create());
         cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
         cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_SLIGHT);
         cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
-        pango_cairo_context_set_font_options(pango_layout_get_context(layout_.get()), options.get());
+        pango_cairo_context_set_font_options(pango_layout_get_context(layout_.get()),
+                                             options.get());
         pango_layout_context_changed(layout_.get());
         pango_font_description_set_weight(font_.get(), PANGO_WEIGHT_BOLD);
         pango_layout_set_text(layout_.get(), text.c_str(), -1);
@@ -81,7 +85,8 @@ public:
         PangoRectangle logical{};
         pango_layout_get_extents(layout_.get(), nullptr, &logical);
         logical_ = logical;
-        return {static_cast<double>(logical.width) / PANGO_SCALE, static_cast<double>(logical.height) / PANGO_SCALE};
+        return {static_cast<double>(logical.width) / PANGO_SCALE,
+                static_cast<double>(logical.height) / PANGO_SCALE};
     }
 
     // Draws the text as last measured, its measured box centred on the point.
@@ -93,7 +98,7 @@ public:
         pango_cairo_show_layout(context, layout_.get());
     }
 
-private:
+  private:
     std::unique_ptr<PangoLayout, LayoutDeleter> layout_;
     std::unique_ptr<PangoFontDescription, FontDescriptionDeleter> font_;
     PangoRectangle logical_{};
@@ -103,16 +108,18 @@ private:
 
 DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
                                                  const std::optional<CursorMarker>& marker,
-                                                 std::optional<CursorTemplate> cursorTemplate, bool isHorizontalResize,
-                                                 bool isVerticalResize, bool isDiagonalResize, bool isLeftHanded) {
+                                                 std::optional<CursorTemplate> cursorTemplate,
+                                                 bool isHorizontalResize, bool isVerticalResize,
+                                                 bool isDiagonalResize, bool isLeftHanded) {
     if (!marker) {
         return {snapshot, snapshot.images};
     }
-    const DecorationFlags flags{isHorizontalResize, isVerticalResize, isDiagonalResize, isLeftHanded};
+    const DecorationFlags flags{isHorizontalResize, isVerticalResize, isDiagonalResize,
+                                isLeftHanded};
     const double width = snapshot.size.width;
     const double height = snapshot.size.height;
-    const CanvasMargins margins =
-        MarkerGeometry::canvasMargins(snapshot.size, snapshot.hotSpot, marker->diameter, cursorTemplate, flags);
+    const CanvasMargins margins = MarkerGeometry::canvasMargins(
+        snapshot.size, snapshot.hotSpot, marker->diameter, cursorTemplate, flags);
 
     DecoratedPayload result{snapshot, {}};
     result.snapshot.size = margins.size;
@@ -128,15 +135,16 @@ DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
         if (!pixelWidth || !pixelHeight) {
             continue;
         }
-        auto canvas = Canvas::make(*pixelWidth, *pixelHeight, margins.size.width, margins.size.height);
+        auto canvas =
+            Canvas::make(*pixelWidth, *pixelHeight, margins.size.width, margins.size.height);
         if (!canvas) {
             continue;
         }
         // The image sits at the top of the canvas: the bottom margin is below it.
         drawImage(canvas->context(), image, margins.padLeft, 0, width, height);
         const ShapeMask shape(image, imageRect, canvasRect);
-        drawMarker(canvas->context(), *marker, canvasRect, MarkerGeometry::contentBounds(image, imageRect), flags,
-                   &shape);
+        drawMarker(canvas->context(), *marker, canvasRect,
+                   MarkerGeometry::contentBounds(image, imageRect), flags, &shape);
         if (auto decorated = std::move(*canvas).finish()) {
             result.images.push_back(std::move(*decorated));
         }
@@ -144,7 +152,8 @@ DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
     return result;
 }
 
-std::optional<Image> CursorRenderer::render(const StandardCursor& cursor, const std::optional<CursorMarker>& marker,
+std::optional<Image> CursorRenderer::render(const StandardCursor& cursor,
+                                            const std::optional<CursorMarker>& marker,
                                             double scale) {
     const auto pixelWidth = pixelCount(cursor.width, scale);
     const auto pixelHeight = pixelCount(cursor.height, scale);
@@ -157,8 +166,8 @@ std::optional<Image> CursorRenderer::render(const StandardCursor& cursor, const 
     }
     drawImage(canvas->context(), cursor.image, 0, 0, cursor.width, cursor.height);
     if (marker) {
-        drawMarker(canvas->context(), *marker, Rect{{0, 0}, {cursor.width, cursor.height}}, std::nullopt,
-                   DecorationFlags{}, nullptr);
+        drawMarker(canvas->context(), *marker, Rect{{0, 0}, {cursor.width, cursor.height}},
+                   std::nullopt, DecorationFlags{}, nullptr);
     }
     return std::move(*canvas).finish();
 }
@@ -211,8 +220,9 @@ void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, co
         const double outline = radius + std::max(marker.borderWidth, 0.0) / 2;
         const Point centre{disc->origin.x + radius, disc->origin.y + radius};
         if (shape->touches(centre, outline + 0.5)) {
-            const Rect allowed{{canvas.origin.x + 0.5, canvas.origin.y + 0.5},
-                               {canvas.size.width - 1 - diameter, canvas.size.height - 1 - diameter}};
+            const Rect allowed{
+                {canvas.origin.x + 0.5, canvas.origin.y + 0.5},
+                {canvas.size.width - 1 - diameter, canvas.size.height - 1 - diameter}};
             auto placement = shape->leastCoveredOrigin(*disc, outline + 0.5, allowed);
             if (placement.coveredCells > 0) {
                 placement = shape->leastCoveredOrigin(*disc, outline + 0.3, allowed);
@@ -239,7 +249,8 @@ void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, co
 
     if (marker.text) {
         BadgeText text(context, *marker.text);
-        text.measure(MarkerGeometry::badgeFontSize(diameter, [&](double size) { return text.measure(size); }));
+        text.measure(MarkerGeometry::badgeFontSize(
+            diameter, [&](double size) { return text.measure(size); }));
         setColor(context, marker.textColor);
         text.drawCentred(context, centreX, centreY);
     }
@@ -292,9 +303,10 @@ CursorSnapshot CursorRenderer::mirrorSnapshot(const CursorSnapshot& snapshot) {
         }
     }
     mirrored.hotSpot = {snapshot.size.width - snapshot.hotSpot.x, snapshot.hotSpot.y};
-    AppLog::info("mirrorSnapshot: input " + std::to_string(snapshot.images.size()) + " images → mirrored " +
-                 std::to_string(mirrored.images.size()) + " images, size=" + logformat::number(snapshot.size.width) +
-                 "x" + logformat::number(snapshot.size.height));
+    AppLog::info("mirrorSnapshot: input " + std::to_string(snapshot.images.size()) +
+                 " images → mirrored " + std::to_string(mirrored.images.size()) +
+                 " images, size=" + logformat::number(snapshot.size.width) + "x" +
+                 logformat::number(snapshot.size.height));
     return mirrored;
 }
 

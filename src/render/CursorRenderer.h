@@ -10,7 +10,6 @@
 #include "render/ShapeMask.h"
 
 #include <cairo.h>
-
 #include <optional>
 #include <vector>
 
@@ -19,23 +18,26 @@ namespace tolvane {
 // Draws markers onto cursor images and mirrors cursors for left-handed use.
 // Stateless; main thread only (text layout uses the thread's font map).
 class CursorRenderer {
-public:
+  public:
     // Enlarges every image's canvas so that the marker's disc fits beside or
     // below the pointer shape and draws the disc there. The result's snapshot
     // is the input with the enlarged size and moved hot spot; its images are
     // the decorated ones, fewer than the input's when an image cannot be drawn.
     // Without a marker the input comes back unchanged.
-    static DecoratedPayload decoratePayload(const CursorSnapshot& snapshot, const std::optional<CursorMarker>& marker,
-                                            std::optional<CursorTemplate> cursorTemplate, bool isHorizontalResize,
-                                            bool isVerticalResize, bool isDiagonalResize, bool isLeftHanded);
+    static DecoratedPayload decoratePayload(const CursorSnapshot& snapshot,
+                                            const std::optional<CursorMarker>& marker,
+                                            std::optional<CursorTemplate> cursorTemplate,
+                                            bool isHorizontalResize, bool isVerticalResize,
+                                            bool isDiagonalResize, bool isLeftHanded);
 
     // The cursor's image drawn at `scale` pixels per point onto a canvas of
     // the cursor's size, with the marker placed on the canvas as a whole.
-    static std::optional<Image> render(const StandardCursor& cursor, const std::optional<CursorMarker>& marker,
-                                       double scale);
+    static std::optional<Image> render(const StandardCursor& cursor,
+                                       const std::optional<CursorMarker>& marker, double scale);
     // The framework's cursor of the template's kind rendered at 1, 2, 5 and
     // 10 pixels per point; those that fail are left out.
-    static std::vector<Image> fallbackImages(CursorTemplate cursorTemplate, const std::optional<CursorMarker>& marker,
+    static std::vector<Image> fallbackImages(CursorTemplate cursorTemplate,
+                                             const std::optional<CursorMarker>& marker,
                                              const StandardCursors& standardCursors);
 
     static std::optional<Image> mirrorHorizontally(const Image& image);
@@ -43,12 +45,13 @@ public:
     // moved to the mirrored position.
     static CursorSnapshot mirrorSnapshot(const CursorSnapshot& snapshot);
 
-private:
+  private:
     // Draws into a context whose user space is the canvas in points, origin
     // at the top-left; `canvas` and `preferredBounds` are in y-up points.
     // With a shape, the disc keeps off its solid pixels where there is room.
     static void drawMarker(cairo_t* context, const CursorMarker& marker, const Rect& canvas,
-                           const std::optional<Rect>& preferredBounds, DecorationFlags flags, const ShapeMask* shape);
+                           const std::optional<Rect>& preferredBounds, DecorationFlags flags,
+                           const ShapeMask* shape);
 };
 
 } // namespace tolvane

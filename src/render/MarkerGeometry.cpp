@@ -8,13 +8,25 @@ namespace tolvane {
 
 namespace {
 
-double minX(const Rect& rect) { return rect.origin.x; }
-double maxX(const Rect& rect) { return rect.origin.x + rect.size.width; }
-double midX(const Rect& rect) { return rect.origin.x + rect.size.width / 2; }
-double minY(const Rect& rect) { return rect.origin.y; }
-double maxY(const Rect& rect) { return rect.origin.y + rect.size.height; }
+double minX(const Rect& rect) {
+    return rect.origin.x;
+}
+double maxX(const Rect& rect) {
+    return rect.origin.x + rect.size.width;
+}
+double midX(const Rect& rect) {
+    return rect.origin.x + rect.size.width / 2;
+}
+double minY(const Rect& rect) {
+    return rect.origin.y;
+}
+double maxY(const Rect& rect) {
+    return rect.origin.y + rect.size.height;
+}
 
-bool isEmpty(const Rect& rect) { return !(rect.size.width > 0 && rect.size.height > 0); }
+bool isEmpty(const Rect& rect) {
+    return !(rect.size.width > 0 && rect.size.height > 0);
+}
 
 Rect insetBy(const Rect& rect, double inset) {
     return {{rect.origin.x + inset, rect.origin.y + inset},
@@ -34,7 +46,9 @@ Rect intersection(const Rect& first, const Rect& second) {
 }
 
 // Rectangles that only touch do not overlap.
-bool overlaps(const Rect& first, const Rect& second) { return !isEmpty(intersection(first, second)); }
+bool overlaps(const Rect& first, const Rect& second) {
+    return !isEmpty(intersection(first, second));
+}
 
 } // namespace
 
@@ -109,7 +123,8 @@ std::optional<Rect> MarkerGeometry::contentBounds(const Image& image, const Rect
 }
 
 std::optional<Rect> MarkerGeometry::discRect(const Rect& canvas, double markerDiameter,
-                                             const std::optional<Rect>& preferredBounds, DecorationFlags flags) {
+                                             const std::optional<Rect>& preferredBounds,
+                                             DecorationFlags flags) {
     const Rect inner = insetBy(canvas, 0.5);
     if (inner.size.width <= 4 || inner.size.height <= 4) {
         return std::nullopt;
@@ -120,31 +135,40 @@ std::optional<Rect> MarkerGeometry::discRect(const Rect& canvas, double markerDi
     Rect anchor = canvas;
     if (preferredBounds) {
         const Rect& shape = *preferredBounds;
-        anchor = (shape.size.width < 10 || shape.size.height < 10) ? intersection(insetBy(shape, -2), canvas) : shape;
+        anchor = (shape.size.width < 10 || shape.size.height < 10)
+                     ? intersection(insetBy(shape, -2), canvas)
+                     : shape;
         if (isEmpty(anchor)) {
             anchor = canvas;
         }
     }
 
-    const bool anyResize = flags.isHorizontalResize || flags.isVerticalResize || flags.isDiagonalResize;
+    const bool anyResize =
+        flags.isHorizontalResize || flags.isVerticalResize || flags.isDiagonalResize;
     const double a = std::max(0.09 * d, 1.5);
     const double hx = flags.isHorizontalResize ? 5 : 0;
     const double vy = flags.isVerticalResize ? 0.5 * dm : 0;
     const double dg = flags.isDiagonalResize ? 0.075 * dm : 0;
     const double plain = anyResize ? 0 : 5;
 
-    const bool beside = anchor.size.width >= 0.75 * anchor.size.height && anchor.size.width >= 0.95 * d;
+    const bool beside =
+        anchor.size.width >= 0.75 * anchor.size.height && anchor.size.width >= 0.95 * d;
     const double gap = beside ? 0 : 10;
     const double y = minY(anchor) - (dg + vy + gap + 0.5 * d + 2);
     double x = 0;
     if (beside) {
-        x = flags.isLeftHanded ? minX(anchor) - a - hx - dg - plain - d : maxX(anchor) + a + hx + dg + plain;
+        x = flags.isLeftHanded ? minX(anchor) - a - hx - dg - plain - d
+                               : maxX(anchor) + a + hx + dg + plain;
     } else {
         x = flags.isLeftHanded ? midX(anchor) + 0.35 * d - d - 3 : midX(anchor) - 0.35 * d + 3;
     }
 
-    const auto clampX = [&](double value) { return std::max(std::min(value, maxX(inner) - d), minX(inner)); };
-    const auto clampY = [&](double value) { return std::max(std::min(value, maxY(inner) - d), minY(inner)); };
+    const auto clampX = [&](double value) {
+        return std::max(std::min(value, maxX(inner) - d), minX(inner));
+    };
+    const auto clampY = [&](double value) {
+        return std::max(std::min(value, maxY(inner) - d), minY(inner));
+    };
     Rect disc{{clampX(x), clampY(y)}, {d, d}};
 
     if (preferredBounds) {
@@ -161,10 +185,12 @@ std::optional<Rect> MarkerGeometry::discRect(const Rect& canvas, double markerDi
     return disc;
 }
 
-double MarkerGeometry::badgeFontSize(double discDiameter, const std::function<CursorSize(double)>& measure) {
+double MarkerGeometry::badgeFontSize(double discDiameter,
+                                     const std::function<CursorSize(double)>& measure) {
     double size = std::max(0.54 * discDiameter, 7.0);
     CursorSize measured = measure(size);
-    while (size > 5.5 && (measured.width > 0.78 * discDiameter || measured.height > 0.72 * discDiameter)) {
+    while (size > 5.5 &&
+           (measured.width > 0.78 * discDiameter || measured.height > 0.72 * discDiameter)) {
         size -= 0.5;
         measured = measure(size);
     }

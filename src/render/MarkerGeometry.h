@@ -32,9 +32,10 @@ struct CanvasMargins {
 // Rectangles are in points on a canvas whose origin is the bottom-left corner,
 // y growing upward.
 class MarkerGeometry {
-public:
+  public:
     static CanvasMargins canvasMargins(CursorSize size, CursorPoint hotSpot, double diameter,
-                                       std::optional<CursorTemplate> cursorTemplate, DecorationFlags flags);
+                                       std::optional<CursorTemplate> cursorTemplate,
+                                       DecorationFlags flags);
 
     // The box of the image's non-transparent pixels mapped onto `imageRect`
     // (where the image is drawn on the canvas) and clipped to it; nothing for
@@ -45,11 +46,13 @@ public:
     // shape) where there is room; nothing when the canvas is too small to hold
     // a disc at all.
     static std::optional<Rect> discRect(const Rect& canvas, double markerDiameter,
-                                        const std::optional<Rect>& preferredBounds, DecorationFlags flags);
+                                        const std::optional<Rect>& preferredBounds,
+                                        DecorationFlags flags);
 
     // Largest font size, in 0.5 steps down from max(0.54 x D, 7), at which the
     // measured text fits the disc; stops at 5.5 or below even if it does not fit.
-    static double badgeFontSize(double discDiameter, const std::function<CursorSize(double)>& measure);
+    static double badgeFontSize(double discDiameter,
+                                const std::function<CursorSize(double)>& measure);
 };
 
 } // namespace tolvane

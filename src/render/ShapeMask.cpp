@@ -71,8 +71,10 @@ int ShapeMask::solidCount(int c0, int r0, int c1, int r1) const {
 }
 
 int ShapeMask::coveredCells(Point centre, double radius) const {
-    const int r0 = std::clamp(static_cast<int>(std::floor((centre.y - radius) / cellSize)), 0, rows_);
-    const int r1 = std::clamp(static_cast<int>(std::ceil((centre.y + radius) / cellSize)), 0, rows_);
+    const int r0 =
+        std::clamp(static_cast<int>(std::floor((centre.y - radius) / cellSize)), 0, rows_);
+    const int r1 =
+        std::clamp(static_cast<int>(std::ceil((centre.y + radius) / cellSize)), 0, rows_);
     int covered = 0;
     for (int r = r0; r < r1; ++r) {
         // The disc's widest extent within this row of cells.
@@ -83,10 +85,12 @@ int ShapeMask::coveredCells(Point centre, double radius) const {
             continue;
         }
         const double halfWidth = std::sqrt(squared);
-        const int c0 = std::clamp(static_cast<int>(std::floor((centre.x - halfWidth) / cellSize + edgeTolerance)), 0,
-                                  columns_);
-        const int c1 = std::clamp(static_cast<int>(std::ceil((centre.x + halfWidth) / cellSize - edgeTolerance)), 0,
-                                  columns_);
+        const int c0 = std::clamp(
+            static_cast<int>(std::floor((centre.x - halfWidth) / cellSize + edgeTolerance)), 0,
+            columns_);
+        const int c1 = std::clamp(
+            static_cast<int>(std::ceil((centre.x + halfWidth) / cellSize - edgeTolerance)), 0,
+            columns_);
         if (c0 < c1) {
             covered += solidCount(c0, r, c1, r + 1);
         }
@@ -106,14 +110,16 @@ ShapeMask::Placement ShapeMask::leastCoveredOrigin(const Rect& disc, double radi
     const double halfWidth = disc.size.width / 2;
     const double halfHeight = disc.size.height / 2;
 
-    Placement best{disc.origin, coveredCells({disc.origin.x + halfWidth, disc.origin.y + halfHeight}, radius)};
+    Placement best{disc.origin,
+                   coveredCells({disc.origin.x + halfWidth, disc.origin.y + halfHeight}, radius)};
     double bestDistance = 0;
     for (int i = -steps(minX, disc.origin.x); i <= steps(disc.origin.x, maxX); ++i) {
         for (int j = -steps(minY, disc.origin.y); j <= steps(disc.origin.y, maxY); ++j) {
             const Point origin{disc.origin.x + i * cellSize, disc.origin.y + j * cellSize};
             const double distance = (i * i + j * j) * cellSize * cellSize;
             const int covered = coveredCells({origin.x + halfWidth, origin.y + halfHeight}, radius);
-            if (covered < best.coveredCells || (covered == best.coveredCells && distance < bestDistance)) {
+            if (covered < best.coveredCells ||
+                (covered == best.coveredCells && distance < bestDistance)) {
                 best = {origin, covered};
                 bestDistance = distance;
             }

@@ -14,7 +14,7 @@ namespace tolvane {
 // the image's pixel density, so its questions cost the same at 1x and 10x.
 // Rectangles are in canvas points, origin bottom-left, y up.
 class ShapeMask {
-public:
+  public:
     static constexpr double cellSize = 0.5;
 
     ShapeMask(const Image& image, const Rect& imageRect, const Rect& canvas);
@@ -32,9 +32,10 @@ public:
     // covers the fewest solid cells, the nearest to `disc` among equals.
     Placement leastCoveredOrigin(const Rect& disc, double radius, const Rect& allowedOrigins) const;
 
-private:
+  private:
     std::size_t index(int column, int row) const {
-        return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+               static_cast<std::size_t>(column);
     }
     // Solid cells in columns [c0, c1) and rows [r0, r1), from the summed-area table.
     int solidCount(int c0, int r0, int c1, int r1) const;

@@ -1,4 +1,5 @@
 #include "capes/CursorCapeStore.h"
+
 #include "capes/PngCraft.h"
 #include "cursors/Fnv1a.h"
 #include "input/LogCapture.h"
@@ -7,12 +8,10 @@
 #include "platform/sim/SimUserFolders.h"
 #include "support/TemporaryDirectory.h"
 
+#include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
-
-#include <cmath>
 
 namespace tolvane {
 namespace {
@@ -30,16 +29,20 @@ Image patternImage(int width, int height, std::uint32_t seed) {
         for (int x = 0; x < width; ++x) {
             const std::uint32_t n = static_cast<std::uint32_t>(x * 7 + y * 13) + seed * 31;
             const std::uint32_t alpha = (n * 37) % 256;
-            const auto component = [&](std::uint32_t salt) { return alpha == 0 ? 0 : (n * salt) % (alpha + 1); };
+            const auto component = [&](std::uint32_t salt) {
+                return alpha == 0 ? 0 : (n * salt) % (alpha + 1);
+            };
             pixels.push_back(alpha << 24 | component(3) << 16 | component(5) << 8 | component(11));
         }
     }
-    return *Image::fromPixels(width, height, width * 4, reinterpret_cast<const unsigned char*>(pixels.data()));
+    return *Image::fromPixels(width, height, width * 4,
+                              reinterpret_cast<const unsigned char*>(pixels.data()));
 }
 
-CursorPayload payload(CursorSize size, CursorPoint hotSpot, std::size_t frameCount, double frameDuration,
-                      std::vector<Image> images) {
-    return CursorPayload{CursorSnapshot{size, hotSpot, frameCount, frameDuration, {}}, std::move(images)};
+CursorPayload payload(CursorSize size, CursorPoint hotSpot, std::size_t frameCount,
+                      double frameDuration, std::vector<Image> images) {
+    return CursorPayload{CursorSnapshot{size, hotSpot, frameCount, frameDuration, {}},
+                         std::move(images)};
 }
 
 void expectSamePixels(const Image& actual, const Image& expected) {
@@ -70,15 +73,20 @@ void writePlist(const std::filesystem::path& path, const PropertyList& value) {
     ASSERT_TRUE(PropertyListSerialization::writeFile(value, path, PropertyListFormat::binary));
 }
 
-std::vector<std::uint8_t> png(const Image& image) { return *Png::encode(image); }
+std::vector<std::uint8_t> png(const Image& image) {
+    return *Png::encode(image);
+}
 
 class CapeStoreTest : public ::testing::Test {
-protected:
-    std::filesystem::path capes() const { return home_.path() / "Library" / "Application Support" / "Tolvane" / "capes"; }
+  protected:
+    std::filesystem::path capes() const {
+        return home_.path() / "Library" / "Application Support" / "Tolvane" / "capes";
+    }
     std::filesystem::path capeFile(const std::string& name) const { return capes() / name; }
 
     // A root dictionary as a save writes it, with the given cursors.
-    static PropertyList capeRoot(PropertyList::Dictionary cursors, const std::string& language = "en",
+    static PropertyList capeRoot(PropertyList::Dictionary cursors,
+                                 const std::string& language = "en",
                                  const std::string& style = "letterbadge") {
         return PropertyList(PropertyList::Dictionary{
             {"Cursors", std::move(cursors)},
@@ -95,13 +103,26 @@ protected:
 
 TEST(CapeStoreSanitize, CodesBecomeFileNameSafe) {
     const std::pair<const char*, const char*> cases[] = {
-        {"en", "en"},           {"EN", "en"},         {"letterBadge", "letterbadge"}, {"zh-Hans", "zh-hans"},
-        {"?!", "unknown"},      {"pt BR", "pt-br"},   {"", "unknown"},                {"--a--", "a"},
-        {"a!!b", "a-b"},        {"a-!b", "a--b"},     {"a.b_c", "a.b_c"},            {"Ру", "unknown"},
-        {"é1", "1"},            {"x/../y", "x-..-y"}, {" de ", "de"},                  {"---", "unknown"},
+        {"en", "en"},
+        {"EN", "en"},
+        {"letterBadge", "letterbadge"},
+        {"zh-Hans", "zh-hans"},
+        {"?!", "unknown"},
+        {"pt BR", "pt-br"},
+        {"", "unknown"},
+        {"--a--", "a"},
+        {"a!!b", "a-b"},
+        {"a-!b", "a--b"},
+        {"a.b_c", "a.b_c"},
+        {"Ру", "unknown"},
+        {"é1", "1"},
+        {"x/../y", "x-..-y"},
+        {" de ", "de"},
+        {"---", "unknown"},
     };
     for (const auto& [input, expected] : cases) {
-        EXPECT_EQ(CursorCapeStore::sanitizeComponent(input), expected) << "input \"" << input << "\"";
+        EXPECT_EQ(CursorCapeStore::sanitizeComponent(input), expected)
+            << "input \"" << input << "\"";
     }
 }
 
@@ -110,7 +131,8 @@ TEST_F(CapeStoreTest, StartUpMakesTheCapesFolder) {
     ASSERT_TRUE(store.capesDirectory());
     EXPECT_EQ(*store.capesDirectory(), capes());
     EXPECT_TRUE(std::filesystem::is_directory(capes()));
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[INFO] CursorCapeStore directory ready: " + capes().string()));
+    EXPECT_THAT(log_.takeLines(),
+                ElementsAre("[INFO] CursorCapeStore directory ready: " + capes().string()));
 
     // An existing folder is no error.
     CursorCapeStore again(folders_);
@@ -121,25 +143,30 @@ TEST_F(CapeStoreTest, WithoutApplicationSupportEverythingFailsQuietly) {
     folders_.setApplicationSupportAvailable(false);
     CursorCapeStore store(folders_);
     EXPECT_FALSE(store.capesDirectory());
-    CursorSet cursors{{"com.apple.coregraphics.Arrow", payload({32, 32}, {4, 4}, 1, 0, {patternImage(4, 4, 1)})}};
+    CursorSet cursors{
+        {"com.apple.coregraphics.Arrow", payload({32, 32}, {4, 4}, 1, 0, {patternImage(4, 4, 1)})}};
     EXPECT_FALSE(store.saveCape("en", "letterBadge", cursors));
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
     store.removeAllCapes();
-    EXPECT_THAT(log_.takeLines(),
-                ElementsAre("[ERROR] CursorCapeStore init failed: Application Support directory unavailable",
-                            "[ERROR] CursorCapeStore save failed: capes directory unavailable",
-                            "[ERROR] CursorCapeStore load failed: capes directory unavailable"));
+    EXPECT_THAT(
+        log_.takeLines(),
+        ElementsAre(
+            "[ERROR] CursorCapeStore init failed: Application Support directory unavailable",
+            "[ERROR] CursorCapeStore save failed: capes directory unavailable",
+            "[ERROR] CursorCapeStore load failed: capes directory unavailable"));
 }
 
 TEST_F(CapeStoreTest, AFolderThatCannotBeMadeIsLogged) {
     std::filesystem::create_directories(home_.path() / "Library" / "Application Support");
-    ::tolvane::testing::writeFile(home_.path() / "Library" / "Application Support" / "Tolvane", "a file");
+    ::tolvane::testing::writeFile(home_.path() / "Library" / "Application Support" / "Tolvane",
+                                  "a file");
     CursorCapeStore store(folders_);
     EXPECT_FALSE(store.capesDirectory());
     auto lines = log_.takeLines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_THAT(lines[0], HasSubstr("[ERROR] CursorCapeStore init failed: unable to create directory " +
-                                    capes().string() + " error="));
+    EXPECT_THAT(lines[0],
+                HasSubstr("[ERROR] CursorCapeStore init failed: unable to create directory " +
+                          capes().string() + " error="));
     CursorSet cursors{{"a", payload({32, 32}, {4, 4}, 1, 0, {patternImage(4, 4, 1)})}};
     EXPECT_FALSE(store.saveCape("en", "system", cursors));
 }
@@ -151,10 +178,11 @@ TEST_F(CapeStoreTest, RoundTripKeepsEveryFrameAndNumber) {
     cursors["com.apple.coregraphics.Arrow"] =
         payload({32, 43}, {4.5, 4.25}, 1, 0, {patternImage(32, 43, 1), patternImage(64, 86, 2)});
     cursors["com.apple.cursor.13"] = payload({34, 48}, {30, 9}, 4, 0.125,
-                                             {patternImage(34, 48, 3), patternImage(68, 96, 4), patternImage(7, 5, 5),
-                                              patternImage(1, 1, 6)});
+                                             {patternImage(34, 48, 3), patternImage(68, 96, 4),
+                                              patternImage(7, 5, 5), patternImage(1, 1, 6)});
     // A frame count of 0 is written as the number of frames.
-    cursors["com.apple.cursor.2"] = payload({24.5, 30}, {0, 0}, 0, 0, {patternImage(25, 30, 7), patternImage(49, 60, 8)});
+    cursors["com.apple.cursor.2"] =
+        payload({24.5, 30}, {0, 0}, 0, 0, {patternImage(25, 30, 7), patternImage(49, 60, 8)});
     // Only `images` are written, never the snapshot's own.
     cursors["com.apple.cursor.2"].snapshot.images = {patternImage(3, 3, 9)};
 
@@ -182,8 +210,9 @@ TEST_F(CapeStoreTest, RoundTripKeepsEveryFrameAndNumber) {
         EXPECT_EQ(back.snapshot.hotSpot.x, original.snapshot.hotSpot.x);
         EXPECT_EQ(back.snapshot.hotSpot.y, original.snapshot.hotSpot.y);
         EXPECT_EQ(back.snapshot.frameDuration, original.snapshot.frameDuration);
-        EXPECT_EQ(back.snapshot.frameCount,
-                  original.snapshot.frameCount > 0 ? original.snapshot.frameCount : original.images.size());
+        EXPECT_EQ(back.snapshot.frameCount, original.snapshot.frameCount > 0
+                                                ? original.snapshot.frameCount
+                                                : original.images.size());
         ASSERT_EQ(back.images.size(), original.images.size());
         ASSERT_EQ(back.snapshot.images.size(), original.images.size());
         for (std::size_t i = 0; i < original.images.size(); ++i) {
@@ -195,7 +224,8 @@ TEST_F(CapeStoreTest, RoundTripKeepsEveryFrameAndNumber) {
 
 TEST_F(CapeStoreTest, TheFileHoldsTheTwelveRootKeysAndSevenCursorKeys) {
     CursorCapeStore store(folders_);
-    CursorSet cursors{{"com.apple.cursor.13", payload({34, 48}, {30, 9}, 0, 0, {patternImage(34, 48, 3)})}};
+    CursorSet cursors{
+        {"com.apple.cursor.13", payload({34, 48}, {30, 9}, 0, 0, {patternImage(34, 48, 3)})}};
     auto saved = store.saveCape("zh-Hans", "dotBadge", cursors);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->filename(), "com.tolvane.zh-hans.dotbadge.cape");
@@ -207,9 +237,9 @@ TEST_F(CapeStoreTest, TheFileHoldsTheTwelveRootKeysAndSevenCursorKeys) {
     for (const auto& entry : dictionary) {
         keys.push_back(entry.first);
     }
-    EXPECT_THAT(keys, ElementsAre("Author", "CapeName", "CapeVersion", "Cloud", "Cursors", "HiDPI", "Identifier",
-                                  "MinimumVersion", "TolvaneLanguageCode", "TolvanePayloadVersion", "TolvaneStyleCode",
-                                  "Version"));
+    EXPECT_THAT(keys, ElementsAre("Author", "CapeName", "CapeVersion", "Cloud", "Cursors", "HiDPI",
+                                  "Identifier", "MinimumVersion", "TolvaneLanguageCode",
+                                  "TolvanePayloadVersion", "TolvaneStyleCode", "Version"));
     EXPECT_EQ(root->find("MinimumVersion")->realValue(), 2.0);
     EXPECT_EQ(root->find("Version")->realValue(), 2.0);
     EXPECT_EQ(*root->find("Author")->stringValue(), "Tolvane");
@@ -242,10 +272,12 @@ TEST_F(CapeStoreTest, SavesWithoutFramesAreSkipped) {
     CursorCapeStore store(folders_);
     log_.takeLines();
     EXPECT_FALSE(store.saveCape("en", "system", {}));
-    CursorSet noFrames{{"a", payload({32, 32}, {0, 0}, 1, 0, {})}, {"b", payload({32, 32}, {0, 0}, 1, 0, {})}};
+    CursorSet noFrames{{"a", payload({32, 32}, {0, 0}, 1, 0, {})},
+                       {"b", payload({32, 32}, {0, 0}, 1, 0, {})}};
     EXPECT_FALSE(store.saveCape("en", "system", noFrames));
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[WARN] CursorCapeStore save skipped: empty cursors payload",
-                                              "[WARN] CursorCapeStore save skipped: no serializable cursor frames"));
+    EXPECT_THAT(log_.takeLines(),
+                ElementsAre("[WARN] CursorCapeStore save skipped: empty cursors payload",
+                            "[WARN] CursorCapeStore save skipped: no serializable cursor frames"));
     EXPECT_FALSE(std::filesystem::exists(capeFile("com.tolvane.en.system.cape")));
 
     // A cursor without frames is left out of an otherwise good cape.
@@ -259,7 +291,8 @@ TEST_F(CapeStoreTest, SavesWithoutFramesAreSkipped) {
 
 TEST_F(CapeStoreTest, UnchangedCapeIsNotRewritten) {
     CursorCapeStore store(folders_);
-    CursorSet cursors{{"com.apple.coregraphics.Arrow", payload({32, 43}, {4, 4}, 1, 0, {patternImage(32, 43, 1)})}};
+    CursorSet cursors{{"com.apple.coregraphics.Arrow",
+                       payload({32, 43}, {4, 4}, 1, 0, {patternImage(32, 43, 1)})}};
     auto first = store.saveCape("en", "letterBadge", cursors);
     ASSERT_TRUE(first);
     const ino_t written = inodeOf(*first);
@@ -268,8 +301,10 @@ TEST_F(CapeStoreTest, UnchangedCapeIsNotRewritten) {
     auto second = store.saveCape("en", "letterBadge", cursors);
     EXPECT_EQ(second, first);
     EXPECT_EQ(inodeOf(*first), written);
-    EXPECT_THAT(log_.takeLines(),
-                ElementsAre("[DEBUG] CursorCapeStore save skipped: unchanged cape com.tolvane.en.letterbadge"));
+    EXPECT_THAT(
+        log_.takeLines(),
+        ElementsAre(
+            "[DEBUG] CursorCapeStore save skipped: unchanged cape com.tolvane.en.letterbadge"));
 
     // Deleted behind the store's back: written again.
     std::filesystem::remove(*first);
@@ -286,7 +321,8 @@ TEST_F(CapeStoreTest, UnchangedCapeIsNotRewritten) {
 
     // After clearing the cache the same bytes are written again.
     store.removeAllCapes();
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[INFO] CursorCapeStore removed 1 cached cape files"));
+    EXPECT_THAT(log_.takeLines(),
+                ElementsAre("[INFO] CursorCapeStore removed 1 cached cape files"));
     ASSERT_TRUE(store.saveCape("en", "letterBadge", cursors));
     EXPECT_THAT(log_.takeLines()[0], HasSubstr("[INFO] CursorCapeStore saved "));
 
@@ -307,7 +343,8 @@ TEST_F(CapeStoreTest, AFailedWriteIsLoggedAndNotRemembered) {
     EXPECT_FALSE(store.saveCape("en", "system", cursors));
     auto lines = log_.takeLines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_THAT(lines[0], HasSubstr("[ERROR] CursorCapeStore save failed: path=" + file.string() + " error="));
+    EXPECT_THAT(lines[0], HasSubstr("[ERROR] CursorCapeStore save failed: path=" + file.string() +
+                                    " error="));
 
     // Once the way is clear, the same bytes are written, not skipped as unchanged.
     std::filesystem::remove_all(file);
@@ -324,7 +361,8 @@ TEST_F(CapeStoreTest, RemoveAllCapesDeletesOnlyCapeFiles) {
     ::tolvane::testing::writeFile(capes() / "other.capes", "keep");
     log_.takeLines();
     store.removeAllCapes();
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[INFO] CursorCapeStore removed 2 cached cape files"));
+    EXPECT_THAT(log_.takeLines(),
+                ElementsAre("[INFO] CursorCapeStore removed 2 cached cape files"));
     EXPECT_FALSE(std::filesystem::exists(capeFile("com.tolvane.en.system.cape")));
     EXPECT_TRUE(std::filesystem::exists(capes() / "notes.txt"));
     EXPECT_TRUE(std::filesystem::exists(capes() / "other.capes"));
@@ -341,37 +379,48 @@ TEST_F(CapeStoreTest, MissingUnreadableAndMalformedFilesAreSkipped) {
     CursorCapeStore store(folders_);
     log_.takeLines();
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
-    EXPECT_THAT(log_.takeLines(),
-                ElementsAre("[INFO] CursorCapeStore load skipped: cape missing com.tolvane.en.letterbadge.cape"));
+    EXPECT_THAT(
+        log_.takeLines(),
+        ElementsAre(
+            "[INFO] CursorCapeStore load skipped: cape missing com.tolvane.en.letterbadge.cape"));
 
     const auto file = capeFile("com.tolvane.en.letterbadge.cape");
     std::filesystem::create_directory(file);
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[ERROR] CursorCapeStore load failed: unreadable file " + file.string()));
+    EXPECT_THAT(
+        log_.takeLines(),
+        ElementsAre("[ERROR] CursorCapeStore load failed: unreadable file " + file.string()));
     std::filesystem::remove(file);
 
     const PropertyList frame(png(patternImage(2, 2, 1)));
-    const PropertyList goodCursor(PropertyList::Dictionary{{"Representations", PropertyList::Array{frame}}});
+    const PropertyList goodCursor(
+        PropertyList::Dictionary{{"Representations", PropertyList::Array{frame}}});
     std::vector<std::vector<std::uint8_t>> malformed = {
         {'n', 'o', 't', ' ', 'a', ' ', 'p', 'l', 'i', 's', 't'},
         {},
-        *PropertyListSerialization::serialize(PropertyList(PropertyList::Array{frame}), PropertyListFormat::binary),
-        *PropertyListSerialization::serialize(PropertyList(PropertyList::Dictionary{}), PropertyListFormat::binary),
+        *PropertyListSerialization::serialize(PropertyList(PropertyList::Array{frame}),
+                                              PropertyListFormat::binary),
+        *PropertyListSerialization::serialize(PropertyList(PropertyList::Dictionary{}),
+                                              PropertyListFormat::binary),
         // No "Cursors", or not a dictionary.
-        *PropertyListSerialization::serialize(PropertyList(PropertyList::Dictionary{{"TolvanePayloadVersion", 5}}),
-                                              PropertyListFormat::xml),
+        *PropertyListSerialization::serialize(
+            PropertyList(PropertyList::Dictionary{{"TolvanePayloadVersion", 5}}),
+            PropertyListFormat::xml),
         *PropertyListSerialization::serialize(
             PropertyList(PropertyList::Dictionary{{"Cursors", PropertyList::Array{goodCursor}}}),
             PropertyListFormat::binary),
     };
     // A valid cape cut short.
-    auto whole = *PropertyListSerialization::serialize(capeRoot({{"a", goodCursor}}), PropertyListFormat::binary);
-    malformed.emplace_back(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
+    auto whole = *PropertyListSerialization::serialize(capeRoot({{"a", goodCursor}}),
+                                                       PropertyListFormat::binary);
+    malformed.emplace_back(whole.begin(),
+                           whole.begin() + static_cast<std::ptrdiff_t>(whole.size() / 2));
     for (std::size_t i = 0; i < malformed.size(); ++i) {
         writeBytes(file, malformed[i]);
         EXPECT_FALSE(store.loadCape("en", "letterBadge")) << "case " << i;
-        EXPECT_THAT(log_.takeLines(), ElementsAre("[ERROR] CursorCapeStore load failed: malformed plist " +
-                                                  file.string()))
+        EXPECT_THAT(
+            log_.takeLines(),
+            ElementsAre("[ERROR] CursorCapeStore load failed: malformed plist " + file.string()))
             << "case " << i;
     }
 }
@@ -380,7 +429,8 @@ TEST_F(CapeStoreTest, IncompatibleMetadataIsSkippedAndLeftOnDisk) {
     CursorCapeStore store(folders_);
     const auto file = capeFile("com.tolvane.en.letterbadge.cape");
     const PropertyList::Dictionary cursors{
-        {"a", PropertyList::Dictionary{{"Representations", PropertyList::Array{png(patternImage(2, 2, 1))}}}}};
+        {"a", PropertyList::Dictionary{
+                  {"Representations", PropertyList::Array{png(patternImage(2, 2, 1))}}}}};
 
     struct Case {
         const char* name;
@@ -435,12 +485,13 @@ TEST_F(CapeStoreTest, UnusableEntriesAndFramesAreDropped) {
     PropertyList::Dictionary cursors{
         // Data and strings mixed: only the decodable data are frames.
         {"mixed", PropertyList::Dictionary{{"Representations",
-                                            PropertyList::Array{"a string", png(first), corrupt, std::int64_t{7},
-                                                                png(second)}},
+                                            PropertyList::Array{"a string", png(first), corrupt,
+                                                                std::int64_t{7}, png(second)}},
                                            {"PointsWide", 3.0},
                                            {"PointsHigh", std::int64_t{2}}}},
         // Defaults: size of the first frame, frame count of the frames, hot spot 0.
-        {"bare", PropertyList::Dictionary{{"Representations", PropertyList::Array{png(second), png(first)}}}},
+        {"bare", PropertyList::Dictionary{{"Representations",
+                                           PropertyList::Array{png(second), png(first)}}}},
         // Lenient numbers: a negative count is 0, a real count is cut, a string is missing.
         {"lenient", PropertyList::Dictionary{{"Representations", PropertyList::Array{png(first)}},
                                              {"FrameCount", std::int64_t{-3}},
@@ -449,10 +500,12 @@ TEST_F(CapeStoreTest, UnusableEntriesAndFramesAreDropped) {
                                              {"HotSpotY", 2.5},
                                              {"PointsWide", std::nan("")},
                                              {"PointsHigh", true}}},
-        {"real count", PropertyList::Dictionary{{"Representations", PropertyList::Array{png(first)}},
-                                                {"FrameCount", 3.7}}},
+        {"real count",
+         PropertyList::Dictionary{{"Representations", PropertyList::Array{png(first)}},
+                                  {"FrameCount", 3.7}}},
         // Dropped: no usable frame, empty or missing frames, not a dictionary.
-        {"only corrupt", PropertyList::Dictionary{{"Representations", PropertyList::Array{corrupt}}}},
+        {"only corrupt",
+         PropertyList::Dictionary{{"Representations", PropertyList::Array{corrupt}}}},
         {"empty frames", PropertyList::Dictionary{{"Representations", PropertyList::Array{}}}},
         {"frames not an array", PropertyList::Dictionary{{"Representations", png(first)}}},
         {"no frames", PropertyList::Dictionary{{"PointsWide", 3.0}}},
@@ -494,10 +547,12 @@ TEST_F(CapeStoreTest, UnusableEntriesAndFramesAreDropped) {
     EXPECT_EQ(loaded->at("real count").snapshot.frameCount, 3u);
 
     // Nothing usable at all.
-    writePlist(file, capeRoot({{"only corrupt", cursors.at("only corrupt")}, {"empty", cursors.at("empty")}}));
+    writePlist(file, capeRoot({{"only corrupt", cursors.at("only corrupt")},
+                               {"empty", cursors.at("empty")}}));
     log_.takeLines();
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[WARN] CursorCapeStore load result empty: " + file.string()));
+    EXPECT_THAT(log_.takeLines(),
+                ElementsAre("[WARN] CursorCapeStore load result empty: " + file.string()));
 }
 
 TEST_F(CapeStoreTest, CapesBeyondTheLimitsAreRefusedWhole) {
@@ -515,8 +570,9 @@ TEST_F(CapeStoreTest, CapesBeyondTheLimitsAreRefusedWhole) {
     auto expectRefused = [&](const std::string& reason) {
         log_.takeLines();
         EXPECT_FALSE(store.loadCape("en", "letterBadge"));
-        EXPECT_THAT(log_.takeLines(), ElementsAre("[ERROR] CursorCapeStore load failed: cape exceeds limits " +
-                                                  file.string() + " reason=" + reason));
+        EXPECT_THAT(log_.takeLines(),
+                    ElementsAre("[ERROR] CursorCapeStore load failed: cape exceeds limits " +
+                                file.string() + " reason=" + reason));
     };
 
     writePlist(file, capeRoot({{"a", cursorWith({small})}, {"b", cursorWith({small})}}));
@@ -525,7 +581,8 @@ TEST_F(CapeStoreTest, CapesBeyondTheLimitsAreRefusedWhole) {
     writeBytes(file, std::vector<std::uint8_t>(4097, 'x'));
     log_.takeLines();
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
-    EXPECT_THAT(log_.takeLines()[0], HasSubstr("cape exceeds limits " + file.string() + " reason=file too large"));
+    EXPECT_THAT(log_.takeLines()[0],
+                HasSubstr("cape exceeds limits " + file.string() + " reason=file too large"));
 
     writePlist(file, capeRoot({{"a", cursorWith({small})},
                                {"b", cursorWith({small})},
@@ -553,16 +610,18 @@ TEST_F(CapeStoreTest, HostileFilesCannotExhaustMemory) {
 
     // A frame that claims to be 100000 x 100000 pixels (40 GB decoded).
     auto huge = ::tolvane::testing::withClaimedSize(png(patternImage(4, 4, 1)), 100000, 100000);
-    writePlist(file, capeRoot({{"a", PropertyList::Dictionary{{"Representations", PropertyList::Array{huge}}}}}));
+    writePlist(file, capeRoot({{"a", PropertyList::Dictionary{
+                                         {"Representations", PropertyList::Array{huge}}}}}));
     log_.takeLines();
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
     auto lines = log_.takeLines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_THAT(lines[0], HasSubstr("[ERROR] CursorCapeStore load failed: cape exceeds limits " + file.string() +
-                                    " reason=frame of a: "));
+    EXPECT_THAT(lines[0], HasSubstr("[ERROR] CursorCapeStore load failed: cape exceeds limits " +
+                                    file.string() + " reason=frame of a: "));
 
     // Arrays nested a hundred thousand deep, in both formats.
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>Cursors</key>";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>Cursors</key>";
     for (int i = 0; i < 100000; ++i) {
         xml += "<array>";
     }
@@ -572,7 +631,9 @@ TEST_F(CapeStoreTest, HostileFilesCannotExhaustMemory) {
     xml += "</dict></plist>";
     writeBytes(file, std::vector<std::uint8_t>(xml.begin(), xml.end()));
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[ERROR] CursorCapeStore load failed: malformed plist " + file.string()));
+    EXPECT_THAT(
+        log_.takeLines(),
+        ElementsAre("[ERROR] CursorCapeStore load failed: malformed plist " + file.string()));
 
     // Binary: object i is an array holding object i + 1; four-byte references.
     const std::uint32_t count = 100000;
@@ -601,7 +662,9 @@ TEST_F(CapeStoreTest, HostileFilesCannotExhaustMemory) {
     binary.insert(binary.end(), trailer.begin(), trailer.end());
     writeBytes(file, binary);
     EXPECT_FALSE(store.loadCape("en", "letterBadge"));
-    EXPECT_THAT(log_.takeLines(), ElementsAre("[ERROR] CursorCapeStore load failed: malformed plist " + file.string()));
+    EXPECT_THAT(
+        log_.takeLines(),
+        ElementsAre("[ERROR] CursorCapeStore load failed: malformed plist " + file.string()));
 }
 
 } // namespace

@@ -17,7 +17,8 @@ inline std::uint32_t crc32(const std::uint8_t* data, std::size_t length) {
     return ~crc;
 }
 
-inline void putBigEndian(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
+inline void putBigEndian(std::vector<std::uint8_t>& bytes, std::size_t offset,
+                         std::uint32_t value) {
     bytes[offset] = static_cast<std::uint8_t>(value >> 24);
     bytes[offset + 1] = static_cast<std::uint8_t>(value >> 16);
     bytes[offset + 2] = static_cast<std::uint8_t>(value >> 8);

@@ -1,11 +1,11 @@
-#include "capes/PngCraft.h"
 #include "platform/Png.h"
 
-#include <gtest/gtest.h>
-#include <spng.h>
+#include "capes/PngCraft.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
+#include <spng.h>
 
 namespace tolvane {
 namespace {
@@ -19,11 +19,13 @@ Image sampleImage() {
         0x01010000, 0x7f7f7f7f, 0xff123456, 0xc0c00000, 0x40102030,
         0xfe00fe00, 0x02020202, 0xffffffff, 0x10080402, 0x80808080,
     };
-    return *Image::fromPixels(width, height, width * 4, reinterpret_cast<const unsigned char*>(pixels.data()));
+    return *Image::fromPixels(width, height, width * 4,
+                              reinterpret_cast<const unsigned char*>(pixels.data()));
 }
 
-std::vector<std::uint8_t> encodeWithSpng(std::uint32_t width, std::uint32_t height, std::uint8_t colorType,
-                                         std::uint8_t bitDepth, const std::vector<std::uint8_t>& samples) {
+std::vector<std::uint8_t> encodeWithSpng(std::uint32_t width, std::uint32_t height,
+                                         std::uint8_t colorType, std::uint8_t bitDepth,
+                                         const std::vector<std::uint8_t>& samples) {
     spng_ctx* context = spng_ctx_new(SPNG_CTX_ENCODER);
     spng_set_option(context, SPNG_ENCODE_TO_BUFFER, 1);
     spng_ihdr header{};
@@ -32,7 +34,9 @@ std::vector<std::uint8_t> encodeWithSpng(std::uint32_t width, std::uint32_t heig
     header.bit_depth = bitDepth;
     header.color_type = colorType;
     spng_set_ihdr(context, &header);
-    EXPECT_EQ(spng_encode_image(context, samples.data(), samples.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE), 0);
+    EXPECT_EQ(spng_encode_image(context, samples.data(), samples.size(), SPNG_FMT_PNG,
+                                SPNG_ENCODE_FINALIZE),
+              0);
     std::size_t length = 0;
     int error = 0;
     auto* buffer = static_cast<std::uint8_t*>(spng_get_png_buffer(context, &length, &error));

@@ -1,20 +1,20 @@
+#include "render/CursorRenderer.h"
+
 #include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
 #include "input/LogCapture.h"
-#include "render/CursorRenderer.h"
 #include "render/TestArtwork.h"
 
+#include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 namespace tolvane {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::blockSnapshot;
 using testing::drawnSnapshot;
+using ::testing::ElementsAre;
 
 struct Argb {
     int alpha, red, green, blue;
@@ -22,24 +22,30 @@ struct Argb {
 
 Argb argb(const Image& image, int x, int y) {
     const std::uint32_t word = image.pixel(x, y);
-    return {static_cast<int>(word >> 24), static_cast<int>((word >> 16) & 0xff), static_cast<int>((word >> 8) & 0xff),
-            static_cast<int>(word & 0xff)};
+    return {static_cast<int>(word >> 24), static_cast<int>((word >> 16) & 0xff),
+            static_cast<int>((word >> 8) & 0xff), static_cast<int>(word & 0xff)};
 }
 
 // An opaque colour as an 8-bit pixel, within rounding.
 bool isColour(const Image& image, int x, int y, const Color& colour) {
     const Argb p = argb(image, x, y);
-    const auto near = [](int actual, double expected) { return std::abs(actual - expected * 255) <= 1.5; };
-    return p.alpha == 255 && near(p.red, colour.red) && near(p.green, colour.green) && near(p.blue, colour.blue);
+    const auto near = [](int actual, double expected) {
+        return std::abs(actual - expected * 255) <= 1.5;
+    };
+    return p.alpha == 255 && near(p.red, colour.red) && near(p.green, colour.green) &&
+           near(p.blue, colour.blue);
 }
 
-CursorMarker dotMarker() { return *CursorStyle(CursorStyle::dotBadge).marker(InputLanguage::make("en", "", "")); }
+CursorMarker dotMarker() {
+    return *CursorStyle(CursorStyle::dotBadge).marker(InputLanguage::make("en", "", ""));
+}
 CursorMarker letterMarker(const std::string& code) {
     return *CursorStyle(CursorStyle::letterBadge).marker(InputLanguage::make(code, "", ""));
 }
 
 DecoratedPayload decorate(const CursorSnapshot& snapshot, const std::optional<CursorMarker>& marker,
-                          std::optional<CursorTemplate> kind = CursorTemplate::arrow, bool leftHanded = false) {
+                          std::optional<CursorTemplate> kind = CursorTemplate::arrow,
+                          bool leftHanded = false) {
     return CursorRenderer::decoratePayload(snapshot, marker, kind, false, false, false, leftHanded);
 }
 
@@ -50,7 +56,8 @@ void expectSolidPixelsKept(const Image& input, const Image& output, int offsetX)
         for (int x = 0; x < input.width(); ++x) {
             if (input.alphaAt(x, y) >= 128) {
                 ++checked;
-                ASSERT_EQ(output.pixel(x + offsetX, y), input.pixel(x, y)) << "pixel " << x << "," << y;
+                ASSERT_EQ(output.pixel(x + offsetX, y), input.pixel(x, y))
+                    << "pixel " << x << "," << y;
             }
         }
     }
@@ -125,9 +132,12 @@ TEST(CursorRenderer, ArrowCanvasGrowsAtEachImagesOwnDensity) {
         EXPECT_NEAR(fill.centreY / k, 32, 0.3);
         // Outside the disc and its outline the margin stays transparent.
         EXPECT_EQ(argb(image, static_cast<int>((13.7 + 9 + 0.7 + 1) * k), 32 * k).alpha, 0);
-        EXPECT_EQ(argb(image, static_cast<int>(13.7 * k), static_cast<int>((32 - 9 - 0.7 - 1) * k)).alpha, 0);
+        EXPECT_EQ(
+            argb(image, static_cast<int>(13.7 * k), static_cast<int>((32 - 9 - 0.7 - 1) * k)).alpha,
+            0);
         // The outline is the border colour, black at alpha 0.85.
-        const Argb ring = argb(image, static_cast<int>(13.7 * k), static_cast<int>(std::lround((32 + 9) * k)) - 1);
+        const Argb ring = argb(image, static_cast<int>(13.7 * k),
+                               static_cast<int>(std::lround((32 + 9) * k)) - 1);
         EXPECT_GT(ring.alpha, 150);
         EXPECT_LT(ring.red + ring.green + ring.blue, 3 * 40);
     }
@@ -212,7 +222,8 @@ TEST(CursorRenderer, IBeamGetsSideAndBottomMarginsAndLeftHandedMovesTheImage) {
 TEST(CursorRenderer, HorizontalResizeGetsRoomOnTheRight) {
     auto snapshot = blockSnapshot({24, 24}, 2, 9, 20, 6, {1});
     snapshot.hotSpot = {12, 12};
-    auto payload = CursorRenderer::decoratePayload(snapshot, dotMarker(), std::nullopt, true, false, false, false);
+    auto payload = CursorRenderer::decoratePayload(snapshot, dotMarker(), std::nullopt, true, false,
+                                                   false, false);
     EXPECT_DOUBLE_EQ(payload.snapshot.size.width, 52);
     EXPECT_DOUBLE_EQ(payload.snapshot.size.height, 44);
     ASSERT_EQ(payload.images.size(), 1u);
@@ -348,7 +359,7 @@ TEST(CursorRenderer, RenderDrawsTheImageAtAScaleWithTheMarkerOnTheWholeCanvas) {
 // Standard cursors drawn as a block in the top-left quarter, at any scale;
 // the I-beam is missing and 5x cannot be drawn.
 class BlockStandardCursors final : public StandardCursors {
-public:
+  public:
     std::optional<StandardCursor> cursor(StandardCursorKind kind, double scale) const override {
         requests.push_back(scale);
         if (kind == StandardCursorKind::iBeam || scale == 5.0) {
@@ -374,16 +385,19 @@ TEST(CursorRenderer, FallbackImagesRenderTheStandardCursorAtFourScales) {
     EXPECT_EQ(images[2].alphaAt(99, 119), 255);
     EXPECT_EQ(images[2].alphaAt(100, 120), 0);
 
-    auto marked = CursorRenderer::fallbackImages(CursorTemplate::pointingHand, dotMarker(), cursors);
+    auto marked =
+        CursorRenderer::fallbackImages(CursorTemplate::pointingHand, dotMarker(), cursors);
     ASSERT_EQ(marked.size(), 3u);
     EXPECT_GT(fillPixels(marked[1], dotMarker().fillColor).count, 0);
 
-    EXPECT_TRUE(CursorRenderer::fallbackImages(CursorTemplate::iBeam, dotMarker(), cursors).empty());
+    EXPECT_TRUE(
+        CursorRenderer::fallbackImages(CursorTemplate::iBeam, dotMarker(), cursors).empty());
 }
 
 TEST(CursorRenderer, MirrorsPixelsAndLogs) {
     ::tolvane::testing::LogCapture log;
-    const std::uint32_t pixels[] = {0xff000001, 0xff000002, 0xff000003, 0x80000004, 0x00000000, 0x10000006};
+    const std::uint32_t pixels[] = {0xff000001, 0xff000002, 0xff000003,
+                                    0x80000004, 0x00000000, 0x10000006};
     auto image = *Image::fromPixels(3, 2, 12, reinterpret_cast<const unsigned char*>(pixels));
     auto mirrored = CursorRenderer::mirrorHorizontally(image);
     ASSERT_TRUE(mirrored);
@@ -401,8 +415,8 @@ TEST(CursorRenderer, MirrorsPixelsAndLogs) {
     EXPECT_EQ(same->pixel(0, 0), 0xff000001u);
     EXPECT_EQ(same->pixel(0, 1), 0xff000002u);
 
-    EXPECT_THAT(log.takeLines(),
-                ElementsAre("[DEBUG] mirrorHorizontally: success 3x2", "[DEBUG] mirrorHorizontally: success 1x2"));
+    EXPECT_THAT(log.takeLines(), ElementsAre("[DEBUG] mirrorHorizontally: success 3x2",
+                                             "[DEBUG] mirrorHorizontally: success 1x2"));
 }
 
 TEST(CursorRenderer, MirrorSnapshotMovesTheHotSpotAndKeepsTiming) {
@@ -422,7 +436,9 @@ TEST(CursorRenderer, MirrorSnapshotMovesTheHotSpotAndKeepsTiming) {
     EXPECT_EQ(mirrored.images[1].alphaAt(0, 10), 0);
 
     auto lines = log.takeLines();
-    EXPECT_THAT(lines, ::testing::Contains("[INFO] mirrorSnapshot: input 2 images → mirrored 2 images, size=32.0x32.0"));
+    EXPECT_THAT(lines,
+                ::testing::Contains(
+                    "[INFO] mirrorSnapshot: input 2 images → mirrored 2 images, size=32.0x32.0"));
 }
 
 // Every cursor of the simulated desktop, decorated with every style for both
@@ -432,9 +448,11 @@ TEST(CursorRenderer, NoSystemCursorHasItsShapeHiddenByTheDisc) {
     for (int index = 0; index < cursorShapeCount; ++index) {
         const auto shape = static_cast<CursorShape>(index);
         const CursorGeometry geometry = CursorArtwork::geometry(shape);
-        CursorSnapshot snapshot{{geometry.width, geometry.height}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
+        CursorSnapshot snapshot{
+            {geometry.width, geometry.height}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
         for (double scale : {1.0, 2.0}) {
-            snapshot.images.push_back(*Image::adopt(CursorArtwork::draw(shape, 0, scale).release()));
+            snapshot.images.push_back(
+                *Image::adopt(CursorArtwork::draw(shape, 0, scale).release()));
         }
         const double w = geometry.width;
         const double h = geometry.height;
@@ -449,26 +467,34 @@ TEST(CursorRenderer, NoSystemCursorHasItsShapeHiddenByTheDisc) {
         }
         const bool horizontal = !kind && w > 1.3 * h;
         const bool vertical = !kind && h > 1.3 * w;
-        const bool diagonal = !kind && !horizontal && !vertical && w > 15 && w < 35 && h > 15 && h < 35;
-        for (CursorStyle style : {CursorStyle::letterBadge, CursorStyle::dotBadge, CursorStyle::highContrast}) {
+        const bool diagonal =
+            !kind && !horizontal && !vertical && w > 15 && w < 35 && h > 15 && h < 35;
+        for (CursorStyle style :
+             {CursorStyle::letterBadge, CursorStyle::dotBadge, CursorStyle::highContrast}) {
             for (bool leftHanded : {false, true}) {
                 SCOPED_TRACE(std::string(CursorArtwork::name(shape)) + " " + style.rawValue() +
                              (leftHanded ? " left" : " right"));
-                const CursorSnapshot input = leftHanded ? CursorRenderer::mirrorSnapshot(snapshot) : snapshot;
-                auto payload = CursorRenderer::decoratePayload(input, style.marker(InputLanguage::make("de", "", "")),
-                                                               kind, horizontal, vertical, diagonal, leftHanded);
+                const CursorSnapshot input =
+                    leftHanded ? CursorRenderer::mirrorSnapshot(snapshot) : snapshot;
+                auto payload = CursorRenderer::decoratePayload(
+                    input, style.marker(InputLanguage::make("de", "", "")), kind, horizontal,
+                    vertical, diagonal, leftHanded);
                 ASSERT_EQ(payload.images.size(), 2u);
                 const double padLeft = payload.snapshot.hotSpot.x - input.hotSpot.x;
                 for (std::size_t i = 0; i < 2; ++i) {
                     const Image& before = input.images[i];
-                    const int offset = static_cast<int>(std::lround(padLeft * static_cast<double>(i + 1)));
+                    const int offset =
+                        static_cast<int>(std::lround(padLeft * static_cast<double>(i + 1)));
                     int solid = 0;
                     int changed = 0;
                     for (int y = 0; y < before.height(); ++y) {
                         for (int x = 0; x < before.width(); ++x) {
                             if (before.alphaAt(x, y) >= 128) {
                                 ++solid;
-                                changed += payload.images[i].pixel(x + offset, y) != before.pixel(x, y) ? 1 : 0;
+                                changed +=
+                                    payload.images[i].pixel(x + offset, y) != before.pixel(x, y)
+                                        ? 1
+                                        : 0;
                             }
                         }
                     }

@@ -1,4 +1,5 @@
 #include "render/MarkerGeometry.h"
+
 #include "render/ShapeMask.h"
 #include "render/TestArtwork.h"
 
@@ -35,7 +36,12 @@ TEST(MarkerGeometry, CanvasGrowsBesideAndBelowByCursorKind) {
         {"vertical resize 24x24", {24, 24}, std::nullopt, {false, true, false, false}, 20, 30},
         {"diagonal resize 24x24", {24, 24}, std::nullopt, {false, false, true, false}, 26, 26},
         // Flags only ever raise the template's margins.
-        {"I-beam flagged horizontal", {8, 18}, CursorTemplate::iBeam, {true, false, false, false}, 28, 30},
+        {"I-beam flagged horizontal",
+         {8, 18},
+         CursorTemplate::iBeam,
+         {true, false, false, false},
+         28,
+         30},
         // A tiny cursor still gets room for the whole disc.
         {"5x5 arrow", {5, 5}, CursorTemplate::arrow, {}, 19, 19},
         {"wide flat cursor", {60, 4}, std::nullopt, {}, 0, 20},
@@ -77,7 +83,8 @@ TEST(MarkerGeometry, ContentBoundsMapPixelsToCanvasPoints) {
     expectRect(MarkerGeometry::contentBounds(snapshot.images[0], imageRect), {{4, 14}, {16, 24}});
 
     // Moved right by a left-handed margin.
-    expectRect(MarkerGeometry::contentBounds(snapshot.images[0], {{26, 11}, {32, 32}}), {{30, 14}, {16, 24}});
+    expectRect(MarkerGeometry::contentBounds(snapshot.images[0], {{26, 11}, {32, 32}}),
+               {{30, 14}, {16, 24}});
 
     // Nothing solid: no bounds.
     auto empty = testing::drawnSnapshot({32, 32}, {0, 0}, {1}, [](cairo_t*) {});
@@ -87,28 +94,33 @@ TEST(MarkerGeometry, ContentBoundsMapPixelsToCanvasPoints) {
     auto bottomLeft = testing::blockSnapshot({32, 32}, 0, 31.5, 0.5, 0.5, {2});
     expectRect(MarkerGeometry::contentBounds(bottomLeft.images[0], imageRect), {{0, 11}, {1, 1}});
     auto topRight = testing::blockSnapshot({32, 32}, 31.5, 0, 0.5, 0.5, {2});
-    expectRect(MarkerGeometry::contentBounds(topRight.images[0], imageRect), {{31.5, 42.5}, {0.5, 0.5}});
+    expectRect(MarkerGeometry::contentBounds(topRight.images[0], imageRect),
+               {{31.5, 42.5}, {0.5, 0.5}});
 }
 
 TEST(MarkerGeometry, NoDiscOnACanvasOfFivePointsOrLess) {
     EXPECT_FALSE(MarkerGeometry::discRect({{0, 0}, {5, 5}}, diameter, std::nullopt, {}));
     EXPECT_FALSE(MarkerGeometry::discRect({{0, 0}, {40, 5}}, diameter, std::nullopt, {}));
     // Just above the limit the disc is at least 10 points, even if that overflows.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {5.1, 5.1}}, diameter, std::nullopt, {}), {{0.5, 0.5}, {10, 10}});
+    expectRect(MarkerGeometry::discRect({{0, 0}, {5.1, 5.1}}, diameter, std::nullopt, {}),
+               {{0.5, 0.5}, {10, 10}});
 }
 
 TEST(MarkerGeometry, DiscShrinksToASmallCanvas) {
     // A 16 x 16 template: inner area 15 x 15, beside mode pushed back into the canvas.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {16, 16}}, diameter, std::nullopt, {}), {{0.5, 0.5}, {15, 15}});
+    expectRect(MarkerGeometry::discRect({{0, 0}, {16, 16}}, diameter, std::nullopt, {}),
+               {{0.5, 0.5}, {15, 15}});
 }
 
 TEST(MarkerGeometry, WithoutShapeBoundsTheDiscIsPlacedAgainstTheWholeCanvas) {
     // Wide enough for beside mode: pushed to the right and bottom edges.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {64, 43}}, diameter, std::nullopt, {}), {{45.5, 0.5}, {18, 18}});
+    expectRect(MarkerGeometry::discRect({{0, 0}, {64, 43}}, diameter, std::nullopt, {}),
+               {{45.5, 0.5}, {18, 18}});
     // 32 x 43 is narrower than 0.75 x its height: below mode, under the middle.
     expectRect(MarkerGeometry::discRect({{0, 0}, {32, 43}}, diameter, std::nullopt, {}),
                {{16 - 0.35 * 18 + 3, 0.5}, {18, 18}});
-    expectRect(MarkerGeometry::discRect({{0, 0}, {32, 43}}, diameter, std::nullopt, {false, false, false, true}),
+    expectRect(MarkerGeometry::discRect({{0, 0}, {32, 43}}, diameter, std::nullopt,
+                                        {false, false, false, true}),
                {{16 + 0.35 * 18 - 18 - 3, 0.5}, {18, 18}});
 }
 
@@ -132,12 +144,14 @@ TEST(MarkerGeometry, NarrowShapeAnchorsOnItsGrownBounds) {
     // A shape 6 points wide: the anchor is 10 wide, below mode, centred on it.
     const Rect canvas{{0, 0}, {60, 60}};
     const Rect shape{{20, 30}, {6, 20}};
-    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {}), {{23 - 6.3 + 3, 28 - 21}, {18, 18}});
+    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {}),
+               {{23 - 6.3 + 3, 28 - 21}, {18, 18}});
     // Grown bounds are clipped to the canvas: a shape at the left edge anchors
     // on x 0...4.5, so the disc starts left of the canvas and is clamped.
     // It then overlaps the shape, and one sideways probe clears it.
     const Rect edge{{0.5, 4}, {2, 20}};
-    expectRect(MarkerGeometry::discRect(canvas, diameter, edge, {}), {{0.5 + 0.14 * 18, 0.5}, {18, 18}});
+    expectRect(MarkerGeometry::discRect(canvas, diameter, edge, {}),
+               {{0.5 + 0.14 * 18, 0.5}, {18, 18}});
 }
 
 TEST(MarkerGeometry, OverlapAvoidanceMovesDownAndGivesUpAfterEightTries) {
@@ -146,8 +160,9 @@ TEST(MarkerGeometry, OverlapAvoidanceMovesDownAndGivesUpAfterEightTries) {
     const Rect shape{{10, 30}, {20, 20}};
     expectRect(MarkerGeometry::discRect({{0, 0}, {40, 60}}, diameter, shape, {}),
                {{21.5, 19 - 3 * 0.18 * 18}, {18, 18}});
-    expectRect(MarkerGeometry::discRect({{0, 0}, {40, 60}}, diameter, shape, {false, false, false, true}),
-               {{0.5, 19 - 3 * 0.18 * 18}, {18, 18}});
+    expectRect(
+        MarkerGeometry::discRect({{0, 0}, {40, 60}}, diameter, shape, {false, false, false, true}),
+        {{0.5, 19 - 3 * 0.18 * 18}, {18, 18}});
 
     // The 32 x 43 arrow canvas has no free place below the box of its shape:
     // the disc stays where it was clamped, still overlapping.
@@ -167,12 +182,18 @@ TEST(MarkerGeometry, BadgeFontShrinksInHalfPointStepsUntilTheTextFits) {
     EXPECT_NEAR(tried[0], 9.72, 1e-9);
 
     // Too tall is as bad as too wide.
-    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, [](double size) { return CursorSize{1, size * 1.4}; }), 9.22,
-                1e-9);
+    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18,
+                                              [](double size) {
+                                                  return CursorSize{1, size * 1.4};
+                                              }),
+                9.22, 1e-9);
 
     // Text that never fits stops at the first size of 5.5 or less.
-    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, [](double size) { return CursorSize{size * 10, 1}; }), 5.22,
-                1e-9);
+    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18,
+                                              [](double size) {
+                                                  return CursorSize{size * 10, 1};
+                                              }),
+                5.22, 1e-9);
 
     // A small disc starts at 7 points.
     EXPECT_DOUBLE_EQ(MarkerGeometry::badgeFontSize(10, [](double) { return CursorSize{1, 1}; }), 7);

@@ -33,7 +33,8 @@ struct Row {
 // The simulated desktop's own artwork at 1x and 2x.
 CursorSnapshot artworkSnapshot(CursorShape shape) {
     const CursorGeometry geometry = CursorArtwork::geometry(shape);
-    CursorSnapshot snapshot{{geometry.width, geometry.height}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
+    CursorSnapshot snapshot{
+        {geometry.width, geometry.height}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
     for (double scale : {1.0, 2.0}) {
         snapshot.images.push_back(*Image::adopt(CursorArtwork::draw(shape, 0, scale).release()));
     }
@@ -55,10 +56,12 @@ void drawCell(cairo_t* context, const Image& image, double pointWidth, double x,
     cairo_restore(context);
 }
 
-bool writeSheet(const std::filesystem::path& folder, const Kind& kind, const std::vector<Row>& rows) {
+bool writeSheet(const std::filesystem::path& folder, const Kind& kind,
+                const std::vector<Row>& rows) {
     const int columns = 4;
     const double cell = cellPoints * zoom;
-    auto sheet = Canvas::make(static_cast<int>(cell * columns), static_cast<int>(cell * static_cast<double>(rows.size())),
+    auto sheet = Canvas::make(static_cast<int>(cell * columns),
+                              static_cast<int>(cell * static_cast<double>(rows.size())),
                               cell * columns, cell * static_cast<double>(rows.size()));
     cairo_t* context = sheet->context();
     cairo_set_source_rgb(context, 0.55, 0.6, 0.65);
@@ -67,10 +70,11 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind, const std
         auto marker = CursorStyle(rows[r].style).marker(InputLanguage::make(rows[r].code, "", ""));
         for (int hand = 0; hand < 2; ++hand) {
             const bool left = hand == 1;
-            CursorSnapshot input = left ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
-            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate,
-                                                           kind.flags.isHorizontalResize, kind.flags.isVerticalResize,
-                                                           kind.flags.isDiagonalResize, left);
+            CursorSnapshot input =
+                left ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
+            auto payload = CursorRenderer::decoratePayload(
+                input, marker, kind.cursorTemplate, kind.flags.isHorizontalResize,
+                kind.flags.isVerticalResize, kind.flags.isDiagonalResize, left);
             for (std::size_t i = 0; i < payload.images.size(); ++i) {
                 const double x = cell * (hand * 2 + static_cast<int>(i)) + 8;
                 const double y = cell * static_cast<double>(r) + 8;
@@ -89,36 +93,41 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind, const std
         }
         // Each decorated image at its true pixel size too, for the real look.
         for (int hand = 0; hand < 2; ++hand) {
-            CursorSnapshot input = hand == 1 ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
-            auto payload = CursorRenderer::decoratePayload(input, marker, kind.cursorTemplate,
-                                                           kind.flags.isHorizontalResize, kind.flags.isVerticalResize,
-                                                           kind.flags.isDiagonalResize, hand == 1);
+            CursorSnapshot input =
+                hand == 1 ? CursorRenderer::mirrorSnapshot(kind.snapshot) : kind.snapshot;
+            auto payload = CursorRenderer::decoratePayload(
+                input, marker, kind.cursorTemplate, kind.flags.isHorizontalResize,
+                kind.flags.isVerticalResize, kind.flags.isDiagonalResize, hand == 1);
             for (std::size_t i = 0; i < payload.images.size(); ++i) {
                 auto png = Png::encode(payload.images[i]);
-                auto name = kind.name + "-" + CursorStyle(rows[r].style).rawValue() + "-" + rows[r].code +
-                            (hand == 1 ? "-left" : "-right") + "@" + std::to_string(i + 1) + "x.png";
+                auto name = kind.name + "-" + CursorStyle(rows[r].style).rawValue() + "-" +
+                            rows[r].code + (hand == 1 ? "-left" : "-right") + "@" +
+                            std::to_string(i + 1) + "x.png";
                 std::ofstream(folder / name, std::ios::binary)
-                    .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+                    .write(reinterpret_cast<const char*>(png->data()),
+                           static_cast<std::streamsize>(png->size()));
             }
         }
     }
     auto image = std::move(*sheet).finish();
     auto png = Png::encode(*image);
     std::ofstream(folder / (kind.name + "-sheet.png"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+        .write(reinterpret_cast<const char*>(png->data()),
+               static_cast<std::streamsize>(png->size()));
     return true;
 }
 
 // The 2x right-handed arrow of every row side by side, each pixel enlarged
 // eight times: for judging the text and the outline.
-void writeDetailSheet(const std::filesystem::path& folder, const Kind& kind, const std::vector<Row>& rows) {
+void writeDetailSheet(const std::filesystem::path& folder, const Kind& kind,
+                      const std::vector<Row>& rows) {
     const double detailZoom = 8;
     std::vector<Image> images;
     for (const Row& row : rows) {
         auto marker = CursorStyle(row.style).marker(InputLanguage::make(row.code, "", ""));
-        auto payload = CursorRenderer::decoratePayload(kind.snapshot, marker, kind.cursorTemplate,
-                                                       kind.flags.isHorizontalResize, kind.flags.isVerticalResize,
-                                                       kind.flags.isDiagonalResize, false);
+        auto payload = CursorRenderer::decoratePayload(
+            kind.snapshot, marker, kind.cursorTemplate, kind.flags.isHorizontalResize,
+            kind.flags.isVerticalResize, kind.flags.isDiagonalResize, false);
         images.push_back(payload.images.back());
     }
     const double cellWidth = images[0].width() * detailZoom + 16;
@@ -139,7 +148,8 @@ void writeDetailSheet(const std::filesystem::path& folder, const Kind& kind, con
     }
     auto png = Png::encode(*std::move(*sheet).finish());
     std::ofstream(folder / (kind.name + "-detail.png"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+        .write(reinterpret_cast<const char*>(png->data()),
+               static_cast<std::streamsize>(png->size()));
 }
 
 } // namespace
@@ -152,19 +162,29 @@ int main(int argc, char** argv) {
     std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     // Logging off: the user's log file stays untouched.
-    AppLog::configure({Environment(EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}), folder / "log-off.log", nullptr});
+    AppLog::configure({Environment(EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}),
+                       folder / "log-off.log", nullptr});
     const std::vector<Row> rows = {
-        {CursorStyle::letterBadge, "en"}, {CursorStyle::letterBadge, "ru"},     {CursorStyle::letterBadge, "de"},
-        {CursorStyle::letterBadge, "zh-hans"}, {CursorStyle::letterBadge, "zh-hant"}, {CursorStyle::dotBadge, "en"},
-        {CursorStyle::highContrast, "de"}, {CursorStyle::highContrast, "ru"},
+        {CursorStyle::letterBadge, "en"},      {CursorStyle::letterBadge, "ru"},
+        {CursorStyle::letterBadge, "de"},      {CursorStyle::letterBadge, "zh-hans"},
+        {CursorStyle::letterBadge, "zh-hant"}, {CursorStyle::dotBadge, "en"},
+        {CursorStyle::highContrast, "de"},     {CursorStyle::highContrast, "ru"},
     };
     const std::vector<Kind> kinds = {
         {"arrow", artworkSnapshot(CursorShape::arrow), CursorTemplate::arrow, {}},
         {"ibeam", artworkSnapshot(CursorShape::iBeam), CursorTemplate::iBeam, {}},
         {"hand", artworkSnapshot(CursorShape::pointingHand), CursorTemplate::pointingHand, {}},
-        {"resize-left-right", artworkSnapshot(CursorShape::resizeLeftRight), std::nullopt, {true, false, false, false}},
-        {"resize-up-down", artworkSnapshot(CursorShape::resizeUpDown), std::nullopt, {false, true, false, false}},
-        {"resize-diagonal", artworkSnapshot(CursorShape::resizeNorthWestSouthEast), std::nullopt,
+        {"resize-left-right",
+         artworkSnapshot(CursorShape::resizeLeftRight),
+         std::nullopt,
+         {true, false, false, false}},
+        {"resize-up-down",
+         artworkSnapshot(CursorShape::resizeUpDown),
+         std::nullopt,
+         {false, true, false, false}},
+        {"resize-diagonal",
+         artworkSnapshot(CursorShape::resizeNorthWestSouthEast),
+         std::nullopt,
          {false, false, true, false}},
     };
     for (const Kind& kind : kinds) {

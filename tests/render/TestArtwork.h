@@ -4,7 +4,6 @@
 #include "platform/Canvas.h"
 
 #include <cairo.h>
-
 #include <functional>
 #include <vector>
 
@@ -12,12 +11,14 @@ namespace tolvane::testing {
 
 // A snapshot of one still cursor of `size` points, drawn by `draw` (in points,
 // top-left origin) once for each pixel density.
-inline CursorSnapshot drawnSnapshot(CursorSize size, CursorPoint hotSpot, const std::vector<int>& densities,
+inline CursorSnapshot drawnSnapshot(CursorSize size, CursorPoint hotSpot,
+                                    const std::vector<int>& densities,
                                     const std::function<void(cairo_t*)>& draw) {
     CursorSnapshot snapshot{size, hotSpot, 1, 0, {}};
     for (int density : densities) {
-        auto canvas = Canvas::make(static_cast<int>(size.width) * density, static_cast<int>(size.height) * density,
-                                   size.width, size.height);
+        auto canvas =
+            Canvas::make(static_cast<int>(size.width) * density,
+                         static_cast<int>(size.height) * density, size.width, size.height);
         draw(canvas->context());
         snapshot.images.push_back(*std::move(*canvas).finish());
     }
@@ -25,8 +26,8 @@ inline CursorSnapshot drawnSnapshot(CursorSize size, CursorPoint hotSpot, const 
 }
 
 // A solid opaque block at (x, y, width, height) points on a transparent cursor.
-inline CursorSnapshot blockSnapshot(CursorSize size, double x, double y, double width, double height,
-                                    const std::vector<int>& densities) {
+inline CursorSnapshot blockSnapshot(CursorSize size, double x, double y, double width,
+                                    double height, const std::vector<int>& densities) {
     return drawnSnapshot(size, {0, 0}, densities, [=](cairo_t* context) {
         cairo_set_source_rgba(context, 0.1, 0.2, 0.3, 1);
         cairo_rectangle(context, x, y, width, height);
