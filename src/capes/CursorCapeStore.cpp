@@ -219,8 +219,9 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
     auto root = PropertyListSerialization::parse(*bytes, plistLimits);
     const PropertyList::Dictionary* rootDictionary = root ? root->dictionaryValue() : nullptr;
     const PropertyList* cursorsValue = root ? root->find("Cursors") : nullptr;
-    if (!rootDictionary || rootDictionary->empty() || !cursorsValue ||
-        !cursorsValue->dictionaryValue()) {
+    const PropertyList::Dictionary* cursors =
+        cursorsValue ? cursorsValue->dictionaryValue() : nullptr;
+    if (!rootDictionary || rootDictionary->empty() || !cursors) {
         AppLog::error("CursorCapeStore load failed: malformed plist " + file.string());
         return std::nullopt;
     }
@@ -228,14 +229,13 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
         AppLog::warn("CursorCapeStore load skipped: incompatible metadata " + fileName);
         return std::nullopt;
     }
-    const PropertyList::Dictionary& cursors = *cursorsValue->dictionaryValue();
-    if (cursors.size() > limits_.maxCursors) {
-        return refuse(std::to_string(cursors.size()) + " cursors");
+    if (cursors->size() > limits_.maxCursors) {
+        return refuse(std::to_string(cursors->size()) + " cursors");
     }
 
     CursorSet result;
     std::uint64_t totalPixels = 0;
-    for (const auto& [identifier, value] : cursors) {
+    for (const auto& [identifier, value] : *cursors) {
         auto payload = readCursor(identifier, value, totalPixels);
         if (!payload) {
             return refuse(payload.error());

@@ -84,16 +84,21 @@ class CapeStoreTest : public ::testing::Test {
     }
     std::filesystem::path capeFile(const std::string& name) const { return capes() / name; }
 
-    // A root dictionary as a save writes it, with the given cursors.
-    static PropertyList capeRoot(PropertyList::Dictionary cursors,
-                                 const std::string& language = "en",
-                                 const std::string& style = "letterbadge") {
-        return PropertyList(PropertyList::Dictionary{
+    // The entries of a root dictionary that a load reads, with the given cursors.
+    static PropertyList::Dictionary capeEntries(PropertyList::Dictionary cursors,
+                                                const std::string& language = "en",
+                                                const std::string& style = "letterbadge") {
+        return PropertyList::Dictionary{
             {"Cursors", std::move(cursors)},
             {"TolvanePayloadVersion", std::int64_t{5}},
             {"TolvaneLanguageCode", language},
             {"TolvaneStyleCode", style},
-        });
+        };
+    }
+    static PropertyList capeRoot(PropertyList::Dictionary cursors,
+                                 const std::string& language = "en",
+                                 const std::string& style = "letterbadge") {
+        return PropertyList(capeEntries(std::move(cursors), language, style));
     }
 
     ::tolvane::testing::LogCapture log_;
@@ -230,42 +235,38 @@ TEST_F(CapeStoreTest, TheFileHoldsTheTwelveRootKeysAndSevenCursorKeys) {
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->filename(), "com.tolvane.zh-hans.dotbadge.cape");
 
+    // Exactly these entries with these types: reals, integers, booleans, strings,
+    // and one standard PNG file per frame.
+    const PropertyList expected(PropertyList::Dictionary{
+        {"MinimumVersion", 2.0},
+        {"Version", 2.0},
+        {"Cursors",
+         PropertyList::Dictionary{
+             {"com.apple.cursor.13",
+              PropertyList::Dictionary{
+                  {"FrameCount", std::int64_t{1}}, // 0 became the number of frames
+                  {"FrameDuration", 0.0},
+                  {"HotSpotX", 30.0},
+                  {"HotSpotY", 9.0},
+                  {"PointsWide", 34.0},
+                  {"PointsHigh", 48.0},
+                  {"Representations", PropertyList::Array{png(patternImage(34, 48, 3))}},
+              }},
+         }},
+        {"Author", "Tolvane"},
+        {"Cloud", false},
+        {"HiDPI", true},
+        {"Identifier", "com.tolvane.zh-hans.dotbadge"},
+        {"CapeName", "Tolvane ZH-HANS dotbadge"},
+        {"CapeVersion", 1.0},
+        {"TolvanePayloadVersion", std::int64_t{5}},
+        {"TolvaneLanguageCode", "zh-hans"},
+        {"TolvaneStyleCode", "dotbadge"},
+    });
     auto root = PropertyListSerialization::readFile(*saved);
     ASSERT_TRUE(root);
-    const PropertyList::Dictionary& dictionary = *root->dictionaryValue();
-    std::vector<std::string> keys;
-    for (const auto& entry : dictionary) {
-        keys.push_back(entry.first);
-    }
-    EXPECT_THAT(keys, ElementsAre("Author", "CapeName", "CapeVersion", "Cloud", "Cursors", "HiDPI",
-                                  "Identifier", "MinimumVersion", "TolvaneLanguageCode",
-                                  "TolvanePayloadVersion", "TolvaneStyleCode", "Version"));
-    EXPECT_EQ(root->find("MinimumVersion")->realValue(), 2.0);
-    EXPECT_EQ(root->find("Version")->realValue(), 2.0);
-    EXPECT_EQ(*root->find("Author")->stringValue(), "Tolvane");
-    EXPECT_EQ(root->find("Cloud")->booleanValue(), false);
-    EXPECT_EQ(root->find("HiDPI")->booleanValue(), true);
-    EXPECT_EQ(*root->find("Identifier")->stringValue(), "com.tolvane.zh-hans.dotbadge");
-    EXPECT_EQ(*root->find("CapeName")->stringValue(), "Tolvane ZH-HANS dotbadge");
-    EXPECT_EQ(root->find("CapeVersion")->realValue(), 1.0);
-    EXPECT_EQ(root->find("TolvanePayloadVersion")->integerValue(), 5);
-    EXPECT_EQ(*root->find("TolvaneLanguageCode")->stringValue(), "zh-hans");
-    EXPECT_EQ(*root->find("TolvaneStyleCode")->stringValue(), "dotbadge");
-
-    const PropertyList* cursor = root->find("Cursors")->find("com.apple.cursor.13");
-    ASSERT_TRUE(cursor);
-    EXPECT_EQ(cursor->dictionaryValue()->size(), 7u);
-    EXPECT_EQ(cursor->find("FrameCount")->integerValue(), 1); // 0 became the number of frames
-    EXPECT_EQ(cursor->find("FrameDuration")->realValue(), 0.0);
-    EXPECT_EQ(cursor->find("HotSpotX")->realValue(), 30.0);
-    EXPECT_EQ(cursor->find("HotSpotY")->realValue(), 9.0);
-    EXPECT_EQ(cursor->find("PointsWide")->realValue(), 34.0);
-    EXPECT_EQ(cursor->find("PointsHigh")->realValue(), 48.0);
-    const auto& frames = *cursor->find("Representations")->arrayValue();
-    ASSERT_EQ(frames.size(), 1u);
-    // A standard PNG file that any reader takes.
-    const auto& frame = *frames[0].dataValue();
-    EXPECT_EQ(std::string(frame.begin() + 1, frame.begin() + 4), "PNG");
+    EXPECT_TRUE(*root == expected);
+    EXPECT_EQ(PropertyListSerialization::formatOf(bytesOf(*saved)), PropertyListFormat::binary);
 }
 
 TEST_F(CapeStoreTest, SavesWithoutFramesAreSkipped) {
@@ -438,14 +439,14 @@ TEST_F(CapeStoreTest, IncompatibleMetadataIsSkippedAndLeftOnDisk) {
         bool compatible;
     };
     auto withEntry = [&](const std::string& key, PropertyList value) {
-        PropertyList root = capeRoot(cursors);
-        (*root.dictionaryValue())[key] = std::move(value);
-        return root;
+        PropertyList::Dictionary entries = capeEntries(cursors);
+        entries[key] = std::move(value);
+        return PropertyList(std::move(entries));
     };
     auto without = [&](const std::string& key) {
-        PropertyList root = capeRoot(cursors);
-        root.dictionaryValue()->erase(key);
-        return root;
+        PropertyList::Dictionary entries = capeEntries(cursors);
+        entries.erase(key);
+        return PropertyList(std::move(entries));
     };
     const Case cases[] = {
         {"as written", capeRoot(cursors), true},
