@@ -3,8 +3,7 @@
 #include "app/TolvaneTrayApp.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/RunLoop.h"
-#include "platform/sim/SimApplication.h"
-#include "platform/sim/SimWorkspace.h"
+#include "platform/sim/SimSession.h"
 
 #include <unistd.h>
 
@@ -20,6 +19,18 @@ std::filesystem::path currentDirectory() {
     return error ? std::filesystem::path("/") : path;
 }
 
+// The simulated desktop keeps its user's files apart from the real home's:
+// <XDG_DATA_HOME or ~/.local/share>/tolvane/session.
+std::filesystem::path sessionHome(const Environment& environment) {
+    auto dataHome = environment.value("XDG_DATA_HOME").value_or("");
+    if (dataHome.empty()) {
+        dataHome = (std::filesystem::path(environment.value("HOME").value_or("/tmp")) / ".local" /
+                    "share")
+                       .string();
+    }
+    return std::filesystem::path(dataHome) / "tolvane" / "session";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -30,19 +41,22 @@ int main(int argc, char** argv) {
                            std::vector<std::string>(argv, argv + argc),
                            [](int descriptor) { return isatty(descriptor) == 1; },
                            currentDirectory()};
+    SimSession::Options options;
+    options.home = sessionHome(context.environment);
+    options.clock = std::make_shared<RealClock>();
+    SimSession session(options);
+
     PosixProcessLauncher launcher;
-    SimWorkspace workspace;
-    if (relaunchDetachedIfNeeded(context, launcher, workspace)) {
+    if (relaunchDetachedIfNeeded(context, launcher, *session.workspace())) {
         return 0;
     }
 
     AppLog::clearFile();
-    auto loop = RunLoop::create(std::make_shared<RealClock>());
-    SimApplication application(loop);
+    SimApplication& application = session.application();
     static TolvaneTrayApp delegate;
     application.setDelegate(&delegate);
     application.setActivationPolicy(ActivationPolicy::accessory);
-    installGracefulTerminationHandlers(*loop, application);
+    installGracefulTerminationHandlers(*session.loop(), application);
     int status = application.run();
     // An orderly quit keeps every line it logged.
     AppLog::flush();

@@ -2,7 +2,7 @@
 
 #include "capes/PngCraft.h"
 #include "cursors/Fnv1a.h"
-#include "input/LogCapture.h"
+#include "support/LogCapture.h"
 #include "platform/FileIO.h"
 #include "platform/PropertyListSerialization.h"
 #include "platform/sim/SimUserFolders.h"

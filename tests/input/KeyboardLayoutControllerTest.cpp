@@ -1,6 +1,6 @@
 #include "input/KeyboardLayoutController.h"
 
-#include "input/LogCapture.h"
+#include "support/LogCapture.h"
 #include "support/TestSession.h"
 
 #include <gmock/gmock.h>

@@ -2,7 +2,7 @@
 
 #include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
-#include "input/LogCapture.h"
+#include "support/LogCapture.h"
 #include "render/TestArtwork.h"
 
 #include <cmath>

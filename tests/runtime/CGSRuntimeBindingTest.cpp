@@ -1,5 +1,5 @@
 #include "SimulatedWindowServer.h"
-#include "input/LogCapture.h"
+#include "support/LogCapture.h"
 #include "runtime/CGSRuntime.h"
 
 #include <gtest/gtest.h>

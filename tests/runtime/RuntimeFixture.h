@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SimulatedWindowServer.h"
-#include "input/LogCapture.h"
+#include "support/LogCapture.h"
 #include "runtime/CGSRuntime.h"
 
 #include <cstring>
