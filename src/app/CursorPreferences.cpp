@@ -2,6 +2,7 @@
 
 #include "app/AppLog.h"
 #include "app/LogFormat.h"
+#include "platform/AsciiCase.h"
 
 #include <algorithm>
 

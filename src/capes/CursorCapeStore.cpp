@@ -2,7 +2,7 @@
 
 #include "app/AppLog.h"
 #include "cursors/Fnv1a.h"
-#include "platform/Environment.h"
+#include "platform/AsciiCase.h"
 #include "platform/FileIO.h"
 #include "platform/PropertyListSerialization.h"
 
@@ -21,15 +21,6 @@ constexpr int maxCapeDepth = 8;
 
 std::string capeIdentifier(const std::string& language, const std::string& style) {
     return "com.tolvane." + language + "." + style;
-}
-
-std::string uppercasedASCII(std::string text) {
-    for (char& character : text) {
-        if (character >= 'a' && character <= 'z') {
-            character = static_cast<char>(character - 'a' + 'A');
-        }
-    }
-    return text;
 }
 
 bool fileExists(const std::filesystem::path& path) {

@@ -1,6 +1,6 @@
 #include "input/InputLanguage.h"
 
-#include "platform/Environment.h"
+#include "platform/AsciiCase.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -162,9 +162,7 @@ std::string InputLanguage::badgeText(const std::string& code) {
     if (!isPrimarySubtag(first)) {
         return "??";
     }
-    std::transform(first.begin(), first.end(), first.begin(),
-                   [](char c) { return static_cast<char>(c - 'a' + 'A'); });
-    return first;
+    return uppercasedASCII(first);
 }
 
 Color InputLanguage::stableColor(const std::string& code) {

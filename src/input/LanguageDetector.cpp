@@ -1,6 +1,7 @@
 #include "input/LanguageDetector.h"
 
 #include "app/AppLog.h"
+#include "platform/AsciiCase.h"
 
 #include <array>
 #include <set>

@@ -1,5 +1,7 @@
 #include "platform/Environment.h"
 
+#include "platform/AsciiCase.h"
+
 #include <algorithm>
 
 extern char** environ;
@@ -37,11 +39,5 @@ bool isFlagValue(const std::string& value) {
     return value == "1" || lowercasedASCII(value) == "true";
 }
 
-std::string lowercasedASCII(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return text;
-}
 
 } // namespace tolvane

@@ -29,6 +29,5 @@ private:
 };
 
 bool isFlagValue(const std::string& value);
-std::string lowercasedASCII(std::string text);
 
 } // namespace tolvane

@@ -4,7 +4,7 @@
 #include "app/AppLog.h"
 #include "app/LogFormat.h"
 #include "cursors/Fnv1a.h"
-#include "platform/Environment.h"
+#include "platform/AsciiCase.h"
 #include "platform/EventServices.h"
 #include "runtime/CGSRuntime.h"
 #include "runtime/Utf8.h"
