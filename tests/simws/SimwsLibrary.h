@@ -15,7 +15,7 @@ class SimwsLibrary {
     explicit SimwsLibrary(const std::string& path);
 
     bool isOpen() const { return handle_ != nullptr; }
-    bool exports(const char* symbol) const;
+    bool exports(const char* symbol) const { return address(symbol) != nullptr; }
     // The function under that name as the given pointer type; null when missing.
     template <typename Function> Function function(const char* symbol) const {
         return reinterpret_cast<Function>(address(symbol));
@@ -26,13 +26,7 @@ class SimwsLibrary {
     void* handle_;
 };
 
-// The 18 functions with a "CGS" and an "SLS" name, without prefix, and the
-// four single "CoreCursor" names.
-const std::vector<std::string>& pairedFunctionNames();
-const std::vector<std::string>& coreCursorFunctionNames();
-
 // A copy of an image's pixel rows (width * 4 bytes each).
 std::vector<std::uint8_t> pixelBytes(TVWSImageRef image);
-std::uint8_t alphaAt(TVWSImageRef image, std::size_t x, std::size_t y);
 
 } // namespace tolvane::testing

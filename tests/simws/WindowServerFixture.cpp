@@ -22,15 +22,16 @@ TVWSStatus WindowServerTest::registerImages(const char* name, TVWSArrayRef image
                                             std::size_t frameCount, TVWSSize size, bool globally,
                                             bool instantly) const {
     std::int32_t seed = 0;
-    return registerCursorWithImages(connection, name, globally ? 1 : 0, instantly ? 1 : 0,
-                                    frameCount, images, &seed, size.width, size.height, 2, 3, 0);
+    return CGSRegisterCursorWithImages(connection, name, globally ? 1 : 0, instantly ? 1 : 0,
+                                       frameCount, images, &seed, size.width, size.height, 2, 3, 0);
 }
 
 CopiedCursor WindowServerTest::copyRegistered(const char* name) const {
     CopiedCursor copied;
     TVWSArrayRef images = nullptr;
-    copied.status = copyRegisteredCursorImages(connection, name, &copied.size, &copied.hotSpot,
-                                               &copied.frameCount, &copied.frameDuration, &images);
+    copied.status =
+        CGSCopyRegisteredCursorImages(connection, name, &copied.size, &copied.hotSpot,
+                                      &copied.frameCount, &copied.frameDuration, &images);
     copied.images.reset(images);
     return copied;
 }
@@ -38,7 +39,7 @@ CopiedCursor WindowServerTest::copyRegistered(const char* name) const {
 CopiedCursor WindowServerTest::copyCore(std::int32_t number) const {
     CopiedCursor copied;
     TVWSArrayRef images = nullptr;
-    copied.status = coreCursorCopyImages(connection, number, &images, &copied.size, &copied.hotSpot,
+    copied.status = CoreCursorCopyImages(connection, number, &images, &copied.size, &copied.hotSpot,
                                          &copied.frameCount, &copied.frameDuration);
     copied.images.reset(images);
     return copied;
@@ -47,16 +48,16 @@ CopiedCursor WindowServerTest::copyCore(std::int32_t number) const {
 GlobalCursorData WindowServerTest::globalCursorData() const {
     GlobalCursorData data;
     std::int32_t byteCount = 0;
-    data.status = getGlobalCursorDataSize(connection, &byteCount);
+    data.status = CGSGetGlobalCursorDataSize(connection, &byteCount);
     if (data.status != 0 || byteCount < 1) {
         return data;
     }
     data.bytes.assign(static_cast<std::size_t>(byteCount), 0);
     data.dataSize = byteCount;
     std::int32_t reserved = 0;
-    data.status = getGlobalCursorData(connection, data.bytes.data(), &data.dataSize,
-                                      &data.pixelSize, &data.hotSpot, &data.depth, &data.components,
-                                      &data.bitsPerComponent, &reserved);
+    data.status = CGSGetGlobalCursorData(connection, data.bytes.data(), &data.dataSize,
+                                         &data.pixelSize, &data.hotSpot, &data.depth,
+                                         &data.components, &data.bitsPerComponent, &reserved);
     data.bytes.resize(static_cast<std::size_t>(std::min(data.dataSize, byteCount)));
     return data;
 }

@@ -25,6 +25,11 @@ struct CopiedCursor {
     std::size_t frameCount = 0;
     double frameDuration = 0;
     OwnedObject images;
+
+    std::size_t count() const { return TVWSArrayGetCount(images.get()); }
+    TVWSObjectRef image(std::size_t index) const {
+        return TVWSArrayGetValueAtIndex(images.get(), index);
+    }
 };
 
 // The pixels of the displayed cursor as CGSGetGlobalCursorData returns them.
@@ -42,13 +47,20 @@ struct GlobalCursorData {
 // The text of a string the control interface handed out, which is then freed.
 std::string takeString(char* text);
 
+// A member named after an exported function, looked up in `library`.
+#define SIMWS_FUNCTION(symbol)                                                                     \
+    const symbol##Function symbol = library.function<symbol##Function>(#symbol)
+
 // Binds libsimws by path, as the runtime does; the test program also links it,
 // so both reach the same window server. Every test starts from a fresh one.
 class WindowServerTest : public ::testing::Test {
   protected:
     static constexpr TVWSConnection connection = TVWS_MAIN_CONNECTION_ID;
 
-    void SetUp() override { tvws_reset(); }
+    void SetUp() override {
+        ASSERT_TRUE(library.isOpen());
+        tvws_reset();
+    }
     void TearDown() override { tvws_reset(); }
 
     static OwnedObject solidImage(std::size_t width, std::size_t height, std::uint32_t argb);
@@ -64,51 +76,30 @@ class WindowServerTest : public ::testing::Test {
     static std::vector<std::uint8_t> systemBytes(std::int32_t number);
 
     SimwsLibrary library{TOLVANE_SIMWS_PATH};
-    const CGSMainConnectionIDFunction mainConnectionID =
-        library.function<CGSMainConnectionIDFunction>("CGSMainConnectionID");
-    const CGSRegisterCursorWithImagesFunction registerCursorWithImages =
-        library.function<CGSRegisterCursorWithImagesFunction>("CGSRegisterCursorWithImages");
-    const CGSRegisterCursorWithImageFunction registerCursorWithImage =
-        library.function<CGSRegisterCursorWithImageFunction>("CGSRegisterCursorWithImage");
-    const CGSCopyRegisteredCursorImagesFunction copyRegisteredCursorImages =
-        library.function<CGSCopyRegisteredCursorImagesFunction>("CGSCopyRegisteredCursorImages");
-    const CGSSetRegisteredCursorFunction setRegisteredCursor =
-        library.function<CGSSetRegisteredCursorFunction>("CGSSetRegisteredCursor");
-    const CGSCreateRegisteredCursorImageFunction createRegisteredCursorImage =
-        library.function<CGSCreateRegisteredCursorImageFunction>("CGSCreateRegisteredCursorImage");
-    const CGSCursorNameForSystemCursorFunction cursorNameForSystemCursor =
-        library.function<CGSCursorNameForSystemCursorFunction>("CGSCursorNameForSystemCursor");
-    const CGSSetDockCursorOverrideFunction setDockCursorOverride =
-        library.function<CGSSetDockCursorOverrideFunction>("CGSSetDockCursorOverride");
-    const CGSSetSystemDefinedCursorFunction setSystemDefinedCursor =
-        library.function<CGSSetSystemDefinedCursorFunction>("CGSSetSystemDefinedCursor");
-    const CGSSetSystemDefinedCursorWithSeedFunction setSystemDefinedCursorWithSeed =
-        library.function<CGSSetSystemDefinedCursorWithSeedFunction>(
-            "CGSSetSystemDefinedCursorWithSeed");
-    const CGSShowCursorFunction showCursor =
-        library.function<CGSShowCursorFunction>("CGSShowCursor");
-    const CGSHideCursorFunction hideCursor =
-        library.function<CGSHideCursorFunction>("CGSHideCursor");
-    const CGSGetCursorScaleFunction getCursorScale =
-        library.function<CGSGetCursorScaleFunction>("CGSGetCursorScale");
-    const CGSSetCursorScaleFunction setCursorScale =
-        library.function<CGSSetCursorScaleFunction>("CGSSetCursorScale");
-    const CoreCursorUnregisterAllFunction coreCursorUnregisterAll =
-        library.function<CoreCursorUnregisterAllFunction>("CoreCursorUnregisterAll");
-    const CoreCursorSetFunction coreCursorSet =
-        library.function<CoreCursorSetFunction>("CoreCursorSet");
-    const CoreCursorSetAndReturnSeedFunction coreCursorSetAndReturnSeed =
-        library.function<CoreCursorSetAndReturnSeedFunction>("CoreCursorSetAndReturnSeed");
-    const CoreCursorCopyImagesFunction coreCursorCopyImages =
-        library.function<CoreCursorCopyImagesFunction>("CoreCursorCopyImages");
-    const CGSRemoveRegisteredCursorFunction removeRegisteredCursor =
-        library.function<CGSRemoveRegisteredCursorFunction>("CGSRemoveRegisteredCursor");
-    const CGSGetGlobalCursorDataSizeFunction getGlobalCursorDataSize =
-        library.function<CGSGetGlobalCursorDataSizeFunction>("CGSGetGlobalCursorDataSize");
-    const CGSGetGlobalCursorDataFunction getGlobalCursorData =
-        library.function<CGSGetGlobalCursorDataFunction>("CGSGetGlobalCursorData");
-    const CGSCurrentCursorSeedFunction currentCursorSeed =
-        library.function<CGSCurrentCursorSeedFunction>("CGSCurrentCursorSeed");
+    SIMWS_FUNCTION(CGSMainConnectionID);
+    SIMWS_FUNCTION(CGSRegisterCursorWithImages);
+    SIMWS_FUNCTION(CGSRegisterCursorWithImage);
+    SIMWS_FUNCTION(CGSCopyRegisteredCursorImages);
+    SIMWS_FUNCTION(CGSSetRegisteredCursor);
+    SIMWS_FUNCTION(CGSCreateRegisteredCursorImage);
+    SIMWS_FUNCTION(CGSCursorNameForSystemCursor);
+    SIMWS_FUNCTION(CGSSetDockCursorOverride);
+    SIMWS_FUNCTION(CGSSetSystemDefinedCursor);
+    SIMWS_FUNCTION(CGSSetSystemDefinedCursorWithSeed);
+    SIMWS_FUNCTION(CGSShowCursor);
+    SIMWS_FUNCTION(CGSHideCursor);
+    SIMWS_FUNCTION(CGSGetCursorScale);
+    SIMWS_FUNCTION(CGSSetCursorScale);
+    SIMWS_FUNCTION(CGSRemoveRegisteredCursor);
+    SIMWS_FUNCTION(CGSGetGlobalCursorDataSize);
+    SIMWS_FUNCTION(CGSGetGlobalCursorData);
+    SIMWS_FUNCTION(CGSCurrentCursorSeed);
+    SIMWS_FUNCTION(CoreCursorUnregisterAll);
+    SIMWS_FUNCTION(CoreCursorSet);
+    SIMWS_FUNCTION(CoreCursorSetAndReturnSeed);
+    SIMWS_FUNCTION(CoreCursorCopyImages);
 };
+
+#undef SIMWS_FUNCTION
 
 } // namespace tolvane::testing
