@@ -2,9 +2,10 @@
 
 #include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
-#include "support/LogCapture.h"
 #include "render/TestArtwork.h"
+#include "support/LogCapture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@ namespace {
 using testing::blockSnapshot;
 using testing::drawnSnapshot;
 using ::testing::ElementsAre;
+using testing::expectSamePixels;
 
 struct Argb {
     int alpha, red, green, blue;
@@ -26,21 +28,8 @@ Argb argb(const Image& image, int x, int y) {
             static_cast<int>((word >> 8) & 0xff), static_cast<int>(word & 0xff)};
 }
 
-// An opaque colour as an 8-bit pixel, within rounding.
-bool isColour(const Image& image, int x, int y, const Color& colour) {
-    const Argb p = argb(image, x, y);
-    const auto near = [](int actual, double expected) {
-        return std::abs(actual - expected * 255) <= 1.5;
-    };
-    return p.alpha == 255 && near(p.red, colour.red) && near(p.green, colour.green) &&
-           near(p.blue, colour.blue);
-}
-
-CursorMarker dotMarker() {
-    return *CursorStyle(CursorStyle::dotBadge).marker(InputLanguage::make("en", "", ""));
-}
-CursorMarker letterMarker(const std::string& code) {
-    return *CursorStyle(CursorStyle::letterBadge).marker(InputLanguage::make(code, "", ""));
+CursorMarker markerFor(CursorStyle style, const std::string& code = "en") {
+    return *style.marker(InputLanguage::make(code, "", ""));
 }
 
 DecoratedPayload decorate(const CursorSnapshot& snapshot, const std::optional<CursorMarker>& marker,
@@ -49,32 +38,41 @@ DecoratedPayload decorate(const CursorSnapshot& snapshot, const std::optional<Cu
     return CursorRenderer::decoratePayload(snapshot, marker, kind, false, false, false, leftHanded);
 }
 
-// Every input pixel that is at least half opaque is unchanged at its place on the canvas.
-void expectSolidPixelsKept(const Image& input, const Image& output, int offsetX) {
-    int checked = 0;
+// The input's solid (at least half opaque) pixels, and how many of them the
+// output changed, the image drawn `offsetX` pixels to the right.
+struct SolidPixels {
+    int solid = 0;
+    int changed = 0;
+};
+SolidPixels solidPixels(const Image& input, const Image& output, int offsetX) {
+    SolidPixels result;
     for (int y = 0; y < input.height(); ++y) {
         for (int x = 0; x < input.width(); ++x) {
             if (input.alphaAt(x, y) >= 128) {
-                ++checked;
-                ASSERT_EQ(output.pixel(x + offsetX, y), input.pixel(x, y))
-                    << "pixel " << x << "," << y;
+                ++result.solid;
+                result.changed += output.pixel(x + offsetX, y) != input.pixel(x, y) ? 1 : 0;
             }
         }
     }
-    EXPECT_GT(checked, 0);
+    return result;
 }
 
-// The centre, in pixels, of the pixels that have exactly the fill colour.
-struct Found {
+// The opaque pixels of the fill colour (within rounding): how many, and their centre.
+struct Fill {
     int count = 0;
     double centreX = 0;
     double centreY = 0;
 };
-Found fillPixels(const Image& image, const Color& fill) {
-    Found found;
+Fill fillPixels(const Image& image, const Color& fill) {
+    const auto near = [](int actual, double expected) {
+        return std::abs(actual - expected * 255) <= 1.5;
+    };
+    Fill found;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            if (isColour(image, x, y, fill)) {
+            const Argb p = argb(image, x, y);
+            if (p.alpha == 255 && near(p.red, fill.red) && near(p.green, fill.green) &&
+                near(p.blue, fill.blue)) {
                 ++found.count;
                 found.centreX += x + 0.5;
                 found.centreY += y + 0.5;
@@ -92,209 +90,142 @@ TEST(CursorRenderer, WithoutAMarkerThePayloadIsTheInput) {
     auto snapshot = blockSnapshot({32, 32}, 4, 4, 10, 20, {1, 2});
     snapshot.hotSpot = {4, 5};
     auto payload = decorate(snapshot, std::nullopt);
-    EXPECT_DOUBLE_EQ(payload.snapshot.size.width, 32);
     EXPECT_DOUBLE_EQ(payload.snapshot.size.height, 32);
-    EXPECT_DOUBLE_EQ(payload.snapshot.hotSpot.x, 4);
+    EXPECT_DOUBLE_EQ(payload.snapshot.hotSpot.y, 5);
     ASSERT_EQ(payload.images.size(), 2u);
     EXPECT_TRUE(payload.images[0].sharesPixelsWith(snapshot.images[0]));
     EXPECT_TRUE(payload.images[1].sharesPixelsWith(snapshot.images[1]));
 }
 
-TEST(CursorRenderer, ArrowCanvasGrowsAtEachImagesOwnDensity) {
-    auto snapshot = blockSnapshot({32, 32}, 2, 2, 12, 18, {1, 2, 5});
-    snapshot.hotSpot = {4, 4};
-    snapshot.frameCount = 1;
-    auto payload = decorate(snapshot, dotMarker());
-
-    EXPECT_DOUBLE_EQ(payload.snapshot.size.width, 32);
-    EXPECT_DOUBLE_EQ(payload.snapshot.size.height, 43);
-    EXPECT_DOUBLE_EQ(payload.snapshot.hotSpot.x, 4);
-    EXPECT_DOUBLE_EQ(payload.snapshot.hotSpot.y, 4);
-    EXPECT_EQ(payload.snapshot.frameCount, 1u);
-    ASSERT_EQ(payload.snapshot.images.size(), 3u);
-    EXPECT_TRUE(payload.snapshot.images[0].sharesPixelsWith(snapshot.images[0]));
-
-    ASSERT_EQ(payload.images.size(), 3u);
-    const int densities[] = {1, 2, 5};
-    for (std::size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(densities[i]);
-        const int k = densities[i];
-        const Image& image = payload.images[i];
-        EXPECT_EQ(image.width(), 32 * k);
-        EXPECT_EQ(image.height(), 43 * k);
-        expectSolidPixelsKept(snapshot.images[i], image, 0);
-        // The shape's box is x 2...14, y 23...41 (y up): below mode puts the
-        // disc at x 8 - 6.3 + 3 = 4.7, y 23 - 21 = 2, clear of the box. Its
-        // centre is (13.7, 11), 32 points from the top.
-        EXPECT_TRUE(isColour(image, static_cast<int>(13.7 * k), 32 * k, dotMarker().fillColor));
-        const Found fill = fillPixels(image, dotMarker().fillColor);
-        EXPECT_NEAR(fill.centreX / k, 13.7, 0.3);
-        EXPECT_NEAR(fill.centreY / k, 32, 0.3);
-        // Outside the disc and its outline the margin stays transparent.
-        EXPECT_EQ(argb(image, static_cast<int>((13.7 + 9 + 0.7 + 1) * k), 32 * k).alpha, 0);
-        EXPECT_EQ(
-            argb(image, static_cast<int>(13.7 * k), static_cast<int>((32 - 9 - 0.7 - 1) * k)).alpha,
-            0);
-        // The outline is the border colour, black at alpha 0.85.
-        const Argb ring = argb(image, static_cast<int>(13.7 * k),
-                               static_cast<int>(std::lround((32 + 9) * k)) - 1);
-        EXPECT_GT(ring.alpha, 150);
-        EXPECT_LT(ring.red + ring.green + ring.blue, 3 * 40);
-    }
-}
-
-TEST(CursorRenderer, NonIntegerDensityRoundsTheCanvasUp) {
-    auto snapshot = blockSnapshot({32, 32}, 2, 2, 12, 18, {1});
-    // A 48-pixel image of a 32-point cursor: 1.5 pixels per point.
-    auto wide = Canvas::make(48, 48, 32, 32);
-    snapshot.images = {*std::move(*wide).finish()};
-    auto payload = decorate(snapshot, dotMarker());
-    ASSERT_EQ(payload.images.size(), 1u);
-    EXPECT_EQ(payload.images[0].width(), 48);
-    EXPECT_EQ(payload.images[0].height(), 65); // ceil(43 x 1.5)
-}
-
-TEST(CursorRenderer, DiscNeverHidesSolidPointerPixelsWhenThereIsRoom) {
-    // A bar down the left side, a thin line along the top and a tail block at
-    // the bottom: the box of the shape fills the image, and the placement by
-    // the box ends with the disc over the tail. There is room at the right.
-    auto snapshot = drawnSnapshot({32, 32}, {2, 2}, {1, 2}, [](cairo_t* context) {
-        cairo_set_source_rgb(context, 0, 0, 0);
-        cairo_rectangle(context, 2, 2, 4, 29);
-        cairo_rectangle(context, 2, 2, 28, 2);
-        cairo_rectangle(context, 12, 26, 4, 4);
-        cairo_fill(context);
-    });
-    for (const auto& marker : {dotMarker(), letterMarker("en")}) {
-        auto payload = decorate(snapshot, marker);
-        ASSERT_EQ(payload.images.size(), 2u);
-        for (std::size_t i = 0; i < 2; ++i) {
-            SCOPED_TRACE(i);
-            const int k = static_cast<int>(i) + 1;
-            expectSolidPixelsKept(snapshot.images[i], payload.images[i], 0);
-            // The disc was drawn, whole: its fill covers most of its area
-            // (half of it at least, with the text on it).
-            const Found fill = fillPixels(payload.images[i], marker.fillColor);
-            const double r = 9 - marker.borderWidth / 2;
-            EXPECT_GT(fill.count, 0.5 * M_PI * r * r * k * k);
-            // Right of the bar and the tail, inside the canvas.
-            EXPECT_GT(fill.centreX / k, 6 + 9.7);
-            EXPECT_LT(fill.centreX / k, 32 - 9);
+TEST(CursorRenderer, CanvasGrowsAtEachImagesOwnDensityAndTheDiscGoesWhereTheLayoutSays) {
+    const auto arrow = blockSnapshot({32, 32}, 2, 2, 12, 18, {1, 2, 5});
+    auto beam = blockSnapshot({8, 18}, 3, 0, 2, 18, {1, 2});
+    beam.hotSpot = {4, 9};
+    const auto resize = blockSnapshot({24, 24}, 2, 9, 20, 6, {1});
+    const auto transparent = drawnSnapshot({32, 32}, {0, 0}, {2}, [](cairo_t*) {});
+    const auto full = blockSnapshot({32, 32}, 0, 0, 32, 32, {2});
+    const auto arrowKind = CursorTemplate::arrow;
+    const DecorationFlags horizontal{true, false, false, false};
+    const DecorationFlags left{false, false, false, true};
+    const struct {
+        const char* name;
+        CursorSnapshot snapshot;
+        std::optional<CursorTemplate> kind;
+        DecorationFlags flags;
+        CursorSize size;
+        Point disc; // the disc's centre in points from the top-left
+    } cases[] = {
+        // clang-format off
+        // Box x 2...14, y 23...41 (y up): below mode at x 8 - 6.3 + 3, y 23 - 21.
+        {"arrow", arrow, arrowKind, {}, {32, 43}, {4.7 + 9, 43 - 11}},
+        // The beam is narrow: anchored on its box grown by 2, below mode.
+        {"I-beam", beam, CursorTemplate::iBeam, {}, {34, 48}, {0.7 + 9, 48 - 16}},
+        {"left-handed I-beam", beam, CursorTemplate::iBeam, left, {34, 48}, {15.3 + 9, 48 - 16}},
+        // A flat box grown by 2, beside mode: x 24 + 1.62 + 5, no plain offset.
+        {"horizontal resize", resize, std::nullopt, horizontal, {52, 44}, {30.62 + 9, 44 - 25}},
+        // No shape: below mode under the canvas middle.
+        {"transparent", transparent, arrowKind, {}, {32, 43}, {12.7 + 9, 43 - 9.5}},
+        // The shape fills the image: beside mode, clamped, and no spot is clear.
+        {"full", full, arrowKind, {}, {32, 43}, {13.5 + 9, 43 - 9.5}},
+        // clang-format on
+    };
+    const CursorMarker marker = markerFor(CursorStyle::dotBadge);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CursorSnapshot& input = c.snapshot;
+        auto payload = CursorRenderer::decoratePayload(
+            input, marker, c.kind, c.flags.isHorizontalResize, false, false, c.flags.isLeftHanded);
+        // Left-handed, the side margin is on the left and the image moves right.
+        const double padLeft = c.flags.isLeftHanded ? c.size.width - input.size.width : 0;
+        EXPECT_DOUBLE_EQ(payload.snapshot.size.width, c.size.width);
+        EXPECT_DOUBLE_EQ(payload.snapshot.size.height, c.size.height);
+        EXPECT_DOUBLE_EQ(payload.snapshot.hotSpot.x, input.hotSpot.x + padLeft);
+        EXPECT_DOUBLE_EQ(payload.snapshot.hotSpot.y, input.hotSpot.y);
+        ASSERT_EQ(payload.snapshot.images.size(), input.images.size());
+        EXPECT_TRUE(payload.snapshot.images[0].sharesPixelsWith(input.images[0]));
+        ASSERT_EQ(payload.images.size(), input.images.size());
+        for (std::size_t i = 0; i < input.images.size(); ++i) {
+            const int k = input.images[i].width() / static_cast<int>(input.size.width);
+            SCOPED_TRACE(k);
+            const Image& image = payload.images[i];
+            EXPECT_EQ(image.width(), static_cast<int>(c.size.width) * k);
+            EXPECT_EQ(image.height(), static_cast<int>(c.size.height) * k);
+            // Only where no spot is clear does the disc cover the shape.
+            const auto pixels = solidPixels(input.images[i], image, static_cast<int>(padLeft) * k);
+            EXPECT_EQ(pixels.changed > 0, std::string(c.name) == "full");
+            const Fill fill = fillPixels(image, marker.fillColor);
+            EXPECT_NEAR(fill.centreX / k, c.disc.x, 0.3);
+            EXPECT_NEAR(fill.centreY / k, c.disc.y, 0.3);
         }
     }
 }
 
-TEST(CursorRenderer, WithoutRoomTheDiscStaysWhereThePlacementPutIt) {
-    // The shape fills the whole image: beside mode, clamped to x 13.5, y 0.5.
-    auto snapshot = blockSnapshot({32, 32}, 0, 0, 32, 32, {2});
-    auto payload = decorate(snapshot, dotMarker());
+TEST(CursorRenderer, TheDiscHasItsOutlineAndTheMarginStaysClearAroundIt) {
+    const CursorMarker marker = markerFor(CursorStyle::dotBadge);
+    auto payload = decorate(blockSnapshot({32, 32}, 2, 2, 12, 18, {2}), marker);
     ASSERT_EQ(payload.images.size(), 1u);
-    const Found fill = fillPixels(payload.images[0], dotMarker().fillColor);
-    EXPECT_NEAR(fill.centreX / 2, 22.5, 0.3);
-    EXPECT_NEAR(fill.centreY / 2, 43 - 9.5, 0.3);
+    const Image& image = payload.images[0];
+    // The disc's centre is (13.7, 32) from the top, at 2x. The outline is the
+    // border colour, black at alpha 0.85; beyond it, nothing.
+    const Argb ring = argb(image, 27, 81);
+    EXPECT_GT(ring.alpha, 150);
+    EXPECT_LT(ring.red + ring.green + ring.blue, 3 * 40);
+    EXPECT_EQ(image.alphaAt(static_cast<int>((13.7 + 10.7) * 2), 64), 0);
+    EXPECT_EQ(image.alphaAt(27, static_cast<int>((32 - 10.7) * 2)), 0);
 }
 
-TEST(CursorRenderer, IBeamGetsSideAndBottomMarginsAndLeftHandedMovesTheImage) {
-    auto snapshot = blockSnapshot({8, 18}, 3, 0, 2, 18, {1, 2});
-    snapshot.hotSpot = {4, 9};
-
-    auto right = decorate(snapshot, letterMarker("en"), CursorTemplate::iBeam);
-    EXPECT_DOUBLE_EQ(right.snapshot.size.width, 34);
-    EXPECT_DOUBLE_EQ(right.snapshot.size.height, 48);
-    EXPECT_DOUBLE_EQ(right.snapshot.hotSpot.x, 4);
-    ASSERT_EQ(right.images.size(), 2u);
-    EXPECT_EQ(right.images[1].width(), 68);
-    EXPECT_EQ(right.images[1].height(), 96);
-    expectSolidPixelsKept(snapshot.images[1], right.images[1], 0);
-    // The disc sits right of the beam.
-    EXPECT_GT(fillPixels(right.images[1], letterMarker("en").fillColor).centreX / 2, 8);
-
-    auto left = decorate(snapshot, letterMarker("en"), CursorTemplate::iBeam, true);
-    EXPECT_DOUBLE_EQ(left.snapshot.size.width, 34);
-    EXPECT_DOUBLE_EQ(left.snapshot.hotSpot.x, 30);
-    EXPECT_DOUBLE_EQ(left.snapshot.hotSpot.y, 9);
-    ASSERT_EQ(left.images.size(), 2u);
-    expectSolidPixelsKept(snapshot.images[0], left.images[0], 26);
-    expectSolidPixelsKept(snapshot.images[1], left.images[1], 52);
-    EXPECT_LT(fillPixels(left.images[1], letterMarker("en").fillColor).centreX / 2, 26);
-}
-
-TEST(CursorRenderer, HorizontalResizeGetsRoomOnTheRight) {
-    auto snapshot = blockSnapshot({24, 24}, 2, 9, 20, 6, {1});
-    snapshot.hotSpot = {12, 12};
-    auto payload = CursorRenderer::decoratePayload(snapshot, dotMarker(), std::nullopt, true, false,
-                                                   false, false);
-    EXPECT_DOUBLE_EQ(payload.snapshot.size.width, 52);
-    EXPECT_DOUBLE_EQ(payload.snapshot.size.height, 44);
+TEST(CursorRenderer, OddDensitiesRoundUpAndImagesThatCannotBeDrawnAreLeftOut) {
+    const CursorMarker marker = markerFor(CursorStyle::dotBadge);
+    // 1.5 pixels per point: the canvas is rounded up to ceil(43 x 1.5).
+    CursorSnapshot odd{{32, 32}, {0, 0}, 1, 0, {}};
+    odd.images.push_back(*std::move(*Canvas::make(48, 48, 32, 32)).finish());
+    auto payload = decorate(odd, marker);
     ASSERT_EQ(payload.images.size(), 1u);
-    expectSolidPixelsKept(snapshot.images[0], payload.images[0], 0);
-    // The shape box is 20 x 6 points, narrow: anchored on it grown by 2,
-    // beside mode, x = 24 + 1.62 + 5 (no plain offset with a resize flag).
-    const Found fill = fillPixels(payload.images[0], dotMarker().fillColor);
-    EXPECT_NEAR(fill.centreX, 24 + 1.62 + 5 + 9, 0.5);
-}
+    EXPECT_EQ(payload.images[0].width(), 48);
+    EXPECT_EQ(payload.images[0].height(), 65);
 
-TEST(CursorRenderer, FullyTransparentImageGetsTheDiscAgainstTheWholeCanvas) {
-    auto snapshot = drawnSnapshot({32, 32}, {0, 0}, {1}, [](cairo_t*) {});
-    auto payload = decorate(snapshot, dotMarker());
-    ASSERT_EQ(payload.images.size(), 1u);
-    // Below mode under the canvas middle: x = 16 - 6.3 + 3 = 12.7, y = 0.5.
-    const Found fill = fillPixels(payload.images[0], dotMarker().fillColor);
-    EXPECT_NEAR(fill.centreX, 12.7 + 9, 0.3);
-    EXPECT_NEAR(fill.centreY, 43 - 9.5, 0.3);
-}
-
-TEST(CursorRenderer, ImagesThatCannotBeDrawnAreLeftOut) {
-    auto snapshot = blockSnapshot({32, 32}, 2, 2, 12, 18, {1});
-    // 100 pixels for a hundredth of a point: a canvas of 240000 pixels wide.
-    auto absurd = Canvas::make(100, 1, 0.01, 1);
-    auto tiny = blockSnapshot({32, 32}, 0, 0, 1, 1, {1});
-    tiny.size = {0.01, 1};
-    tiny.images = {*std::move(*absurd).finish()};
-    auto payload = decorate(tiny, dotMarker());
-    EXPECT_TRUE(payload.images.empty());
+    // 100 pixels for a hundredth of a point: a canvas 240000 pixels wide.
+    CursorSnapshot absurd{{0.01, 1}, {0, 0}, 1, 0, {}};
+    absurd.images.push_back(*std::move(*Canvas::make(100, 1, 0.01, 1)).finish());
+    EXPECT_TRUE(decorate(absurd, marker).images.empty());
 
     // Broken sizes draw nothing and do not crash.
+    auto snapshot = blockSnapshot({32, 32}, 2, 2, 12, 18, {1});
     snapshot.frameCount = 3;
     for (CursorSize broken : {CursorSize{std::nan(""), 32}, CursorSize{0, 32}, CursorSize{32, 0}}) {
         snapshot.size = broken;
-        payload = decorate(snapshot, dotMarker());
+        payload = decorate(snapshot, marker);
         EXPECT_TRUE(payload.images.empty());
         EXPECT_EQ(payload.snapshot.frameCount, 3u);
     }
     // A negative width still gets a canvas with room for the disc.
     snapshot.size = {-8, 32};
-    payload = decorate(snapshot, dotMarker());
+    payload = decorate(snapshot, marker);
     EXPECT_DOUBLE_EQ(payload.snapshot.size.width, 24);
     EXPECT_DOUBLE_EQ(payload.snapshot.size.height, 43);
 }
 
 TEST(CursorRenderer, BadgeTextIsDrawnCentredInTheDisc) {
     auto snapshot = drawnSnapshot({32, 32}, {0, 0}, {2}, [](cairo_t*) {});
-    std::vector<std::vector<std::uint32_t>> glyphs;
+    // The disc's centre is (21.7, 9.5), at 2x; text pixels are near white,
+    // unlike the fill, and lie within 80 % of its radius.
+    const double cx = 21.7 * 2;
+    const double cy = (43 - 9.5) * 2;
+    std::vector<std::vector<bool>> glyphs;
     for (const std::string code : {"en", "ru", "de", "zh-hans", "zh-hant"}) {
         SCOPED_TRACE(code);
-        const CursorMarker marker = letterMarker(code);
-        auto payload = decorate(snapshot, marker);
+        auto payload = decorate(snapshot, markerFor(CursorStyle::letterBadge, code));
         ASSERT_EQ(payload.images.size(), 1u);
         const Image& image = payload.images[0];
-        // The disc's centre (21.7, 9.5) at 2x; look inside 80 % of its radius
-        // for text pixels (close to white, unlike the fill).
-        const double cx = 21.7 * 2;
-        const double cy = (43 - 9.5) * 2;
-        const double r = 0.8 * 9 * 2;
-        int minX = 1000, maxX = -1, minY = 1000, maxY = -1, count = 0;
-        std::vector<std::uint32_t> text;
+        int minX = 1000, maxX = -1, minY = 1000, maxY = -1;
+        std::vector<bool> text;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
-                if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) > r) {
-                    continue;
-                }
                 const Argb p = argb(image, x, y);
-                const bool white = p.red > 200 && p.green > 200 && p.blue > 200;
-                text.push_back(white ? 1 : 0);
+                const bool white = std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= 0.8 * 9 * 2 &&
+                                   p.red > 200 && p.green > 200 && p.blue > 200;
+                text.push_back(white);
                 if (white) {
-                    ++count;
                     minX = std::min(minX, x);
                     maxX = std::max(maxX, x);
                     minY = std::min(minY, y);
@@ -302,7 +233,7 @@ TEST(CursorRenderer, BadgeTextIsDrawnCentredInTheDisc) {
                 }
             }
         }
-        ASSERT_GT(count, 20);
+        ASSERT_GT(std::count(text.begin(), text.end(), true), 20);
         EXPECT_NEAR((minX + maxX + 1) / 2.0, cx, 2.0);
         EXPECT_NEAR((minY + maxY + 1) / 2.0, cy, 2.0);
         // Within the fitting box of 0.78 x 0.72 of the disc.
@@ -315,18 +246,12 @@ TEST(CursorRenderer, BadgeTextIsDrawnCentredInTheDisc) {
 }
 
 TEST(CursorRenderer, RenderDrawsTheImageAtAScaleWithTheMarkerOnTheWholeCanvas) {
+    const CursorMarker marker = markerFor(CursorStyle::dotBadge);
     auto block = blockSnapshot({16, 16}, 0, 0, 4, 4, {2});
     const StandardCursor cursor{block.images[0], 16, 16, 1, 1};
-
     auto plain = CursorRenderer::render(cursor, std::nullopt, 2);
     ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->width(), 32);
-    EXPECT_EQ(plain->height(), 32);
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
-            ASSERT_EQ(plain->pixel(x, y), block.images[0].pixel(x, y)) << x << "," << y;
-        }
-    }
+    expectSamePixels(*plain, block.images[0]);
     // Another scale resamples the image onto its own canvas.
     auto triple = CursorRenderer::render(cursor, std::nullopt, 3);
     ASSERT_TRUE(triple);
@@ -335,25 +260,21 @@ TEST(CursorRenderer, RenderDrawsTheImageAtAScaleWithTheMarkerOnTheWholeCanvas) {
     EXPECT_EQ(triple->alphaAt(20, 20), 0);
 
     // The inner area is 15 x 15, so the disc shrinks to 15 and fills it.
-    auto marked = CursorRenderer::render(cursor, dotMarker(), 2);
+    auto marked = CursorRenderer::render(cursor, marker, 2);
     ASSERT_TRUE(marked);
-    const Found fill = fillPixels(*marked, dotMarker().fillColor);
+    const Fill fill = fillPixels(*marked, marker.fillColor);
     EXPECT_NEAR(fill.centreX, 16, 0.3);
     EXPECT_NEAR(fill.centreY, 16, 0.3);
     EXPECT_GT(fill.count, 0.75 * M_PI * 6.8 * 6.8 * 4);
 
     // A 5 x 5 canvas has no room for a disc: only the image is drawn.
     auto small = blockSnapshot({5, 5}, 1, 1, 2, 2, {2});
-    auto tiny = CursorRenderer::render({small.images[0], 5, 5, 0, 0}, dotMarker(), 2);
-    ASSERT_TRUE(tiny);
-    for (int y = 0; y < 10; ++y) {
-        for (int x = 0; x < 10; ++x) {
-            EXPECT_EQ(tiny->pixel(x, y), small.images[0].pixel(x, y)) << x << "," << y;
-        }
-    }
+    auto unmarked = CursorRenderer::render({small.images[0], 5, 5, 0, 0}, marker, 2);
+    ASSERT_TRUE(unmarked);
+    expectSamePixels(*unmarked, small.images[0]);
 
-    EXPECT_FALSE(CursorRenderer::render(cursor, dotMarker(), std::nan("")));
-    EXPECT_FALSE(CursorRenderer::render({block.images[0], 0, 16, 0, 0}, dotMarker(), 2));
+    EXPECT_FALSE(CursorRenderer::render(cursor, marker, std::nan("")));
+    EXPECT_FALSE(CursorRenderer::render({block.images[0], 0, 16, 0, 0}, marker, 2));
 }
 
 // Standard cursors drawn as a block in the top-left quarter, at any scale;
@@ -365,97 +286,85 @@ class BlockStandardCursors final : public StandardCursors {
         if (kind == StandardCursorKind::iBeam || scale == 5.0) {
             return std::nullopt;
         }
-        const int density = static_cast<int>(scale);
-        auto block = blockSnapshot({20, 24}, 0, 0, 10, 12, {density});
+        auto block = blockSnapshot({20, 24}, 0, 0, 10, 12, {static_cast<int>(scale)});
         return StandardCursor{block.images[0], 20, 24, 2, 2};
     }
     mutable std::vector<double> requests;
 };
 
 TEST(CursorRenderer, FallbackImagesRenderTheStandardCursorAtFourScales) {
+    const CursorMarker marker = markerFor(CursorStyle::dotBadge);
     BlockStandardCursors cursors;
     auto images = CursorRenderer::fallbackImages(CursorTemplate::arrow, std::nullopt, cursors);
     EXPECT_THAT(cursors.requests, ElementsAre(1.0, 2.0, 5.0, 10.0));
-    // 5x could not be drawn and is left out.
     ASSERT_EQ(images.size(), 3u);
     EXPECT_EQ(images[0].width(), 20);
     EXPECT_EQ(images[1].width(), 40);
-    EXPECT_EQ(images[2].width(), 200);
     EXPECT_EQ(images[2].height(), 240);
     EXPECT_EQ(images[2].alphaAt(99, 119), 255);
     EXPECT_EQ(images[2].alphaAt(100, 120), 0);
 
-    auto marked =
-        CursorRenderer::fallbackImages(CursorTemplate::pointingHand, dotMarker(), cursors);
+    auto marked = CursorRenderer::fallbackImages(CursorTemplate::pointingHand, marker, cursors);
     ASSERT_EQ(marked.size(), 3u);
-    EXPECT_GT(fillPixels(marked[1], dotMarker().fillColor).count, 0);
-
-    EXPECT_TRUE(
-        CursorRenderer::fallbackImages(CursorTemplate::iBeam, dotMarker(), cursors).empty());
+    EXPECT_GT(fillPixels(marked[1], marker.fillColor).count, 0);
+    EXPECT_TRUE(CursorRenderer::fallbackImages(CursorTemplate::iBeam, marker, cursors).empty());
 }
 
-TEST(CursorRenderer, MirrorsPixelsAndLogs) {
+TEST(CursorRenderer, MirroringSwapsColumnsMovesTheHotSpotAndLogs) {
     ::tolvane::testing::LogCapture log;
     const std::uint32_t pixels[] = {0xff000001, 0xff000002, 0xff000003,
                                     0x80000004, 0x00000000, 0x10000006};
-    auto image = *Image::fromPixels(3, 2, 12, reinterpret_cast<const unsigned char*>(pixels));
+    const std::uint32_t swapped[] = {0xff000003, 0xff000002, 0xff000001,
+                                     0x10000006, 0x00000000, 0x80000004};
+    const auto image = *Image::fromPixels(3, 2, 12, reinterpret_cast<const unsigned char*>(pixels));
     auto mirrored = CursorRenderer::mirrorHorizontally(image);
     ASSERT_TRUE(mirrored);
-    EXPECT_EQ(mirrored->pixel(0, 0), 0xff000003u);
-    EXPECT_EQ(mirrored->pixel(1, 0), 0xff000002u);
-    EXPECT_EQ(mirrored->pixel(2, 0), 0xff000001u);
-    EXPECT_EQ(mirrored->pixel(0, 1), 0x10000006u);
-    EXPECT_EQ(mirrored->pixel(2, 1), 0x80000004u);
+    expectSamePixels(*mirrored,
+                     *Image::fromPixels(3, 2, 12, reinterpret_cast<const unsigned char*>(swapped)));
     EXPECT_FALSE(mirrored->sharesPixelsWith(image));
-
     // One column wide: the same pixels.
-    auto column = *Image::fromPixels(1, 2, 4, reinterpret_cast<const unsigned char*>(pixels));
+    const auto column =
+        *Image::fromPixels(1, 2, 12, reinterpret_cast<const unsigned char*>(pixels));
     auto same = CursorRenderer::mirrorHorizontally(column);
     ASSERT_TRUE(same);
-    EXPECT_EQ(same->pixel(0, 0), 0xff000001u);
-    EXPECT_EQ(same->pixel(0, 1), 0xff000002u);
+    expectSamePixels(*same, column);
 
-    EXPECT_THAT(log.takeLines(), ElementsAre("[DEBUG] mirrorHorizontally: success 3x2",
-                                             "[DEBUG] mirrorHorizontally: success 1x2"));
-}
-
-TEST(CursorRenderer, MirrorSnapshotMovesTheHotSpotAndKeepsTiming) {
-    ::tolvane::testing::LogCapture log;
     auto snapshot = blockSnapshot({32, 32}, 0, 0, 8, 32, {1, 2});
     snapshot.hotSpot = {4, 4};
     snapshot.frameCount = 2;
     snapshot.frameDuration = 0.25;
-    auto mirrored = CursorRenderer::mirrorSnapshot(snapshot);
-    EXPECT_DOUBLE_EQ(mirrored.hotSpot.x, 28);
-    EXPECT_DOUBLE_EQ(mirrored.hotSpot.y, 4);
-    EXPECT_DOUBLE_EQ(mirrored.size.width, 32);
-    EXPECT_EQ(mirrored.frameCount, 2u);
-    EXPECT_DOUBLE_EQ(mirrored.frameDuration, 0.25);
-    ASSERT_EQ(mirrored.images.size(), 2u);
-    EXPECT_EQ(mirrored.images[1].alphaAt(63, 10), 255);
-    EXPECT_EQ(mirrored.images[1].alphaAt(0, 10), 0);
+    auto flipped = CursorRenderer::mirrorSnapshot(snapshot);
+    EXPECT_DOUBLE_EQ(flipped.hotSpot.x, 28);
+    EXPECT_DOUBLE_EQ(flipped.hotSpot.y, 4);
+    EXPECT_EQ(flipped.frameCount, 2u);
+    EXPECT_DOUBLE_EQ(flipped.frameDuration, 0.25);
+    ASSERT_EQ(flipped.images.size(), 2u);
+    EXPECT_EQ(flipped.images[1].alphaAt(63, 10), 255);
+    EXPECT_EQ(flipped.images[1].alphaAt(0, 10), 0);
 
-    auto lines = log.takeLines();
-    EXPECT_THAT(lines,
-                ::testing::Contains(
-                    "[INFO] mirrorSnapshot: input 2 images → mirrored 2 images, size=32.0x32.0"));
+    EXPECT_THAT(log.takeLines(),
+                ElementsAre("[DEBUG] mirrorHorizontally: success 3x2",
+                            "[DEBUG] mirrorHorizontally: success 1x2",
+                            "[DEBUG] mirrorHorizontally: success 32x32",
+                            "[DEBUG] mirrorHorizontally: success 64x64",
+                            "[INFO] mirrorSnapshot: input 2 images → mirrored 2 images, "
+                            "size=32.0x32.0"));
 }
 
 // Every cursor of the simulated desktop, decorated with every style for both
-// hands at 1x and 2x, keeps its solid pixels visible.
+// hands at 1x and 2x, gets its whole disc and keeps its solid pixels visible.
 TEST(CursorRenderer, NoSystemCursorHasItsShapeHiddenByTheDisc) {
     ::tolvane::testing::LogCapture log;
     for (int index = 0; index < cursorShapeCount; ++index) {
         const auto shape = static_cast<CursorShape>(index);
         const CursorGeometry geometry = CursorArtwork::geometry(shape);
-        CursorSnapshot snapshot{
-            {geometry.width, geometry.height}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
+        const double w = geometry.width;
+        const double h = geometry.height;
+        CursorSnapshot snapshot{{w, h}, {geometry.hotSpotX, geometry.hotSpotY}, 1, 0, {}};
         for (double scale : {1.0, 2.0}) {
             snapshot.images.push_back(
                 *Image::adopt(CursorArtwork::draw(shape, 0, scale).release()));
         }
-        const double w = geometry.width;
-        const double h = geometry.height;
         // Templates and resize flags as the cursor controller gives them.
         std::optional<CursorTemplate> kind;
         if (shape == CursorShape::arrow) {
@@ -476,32 +385,25 @@ TEST(CursorRenderer, NoSystemCursorHasItsShapeHiddenByTheDisc) {
                              (leftHanded ? " left" : " right"));
                 const CursorSnapshot input =
                     leftHanded ? CursorRenderer::mirrorSnapshot(snapshot) : snapshot;
-                auto payload = CursorRenderer::decoratePayload(
-                    input, style.marker(InputLanguage::make("de", "", "")), kind, horizontal,
-                    vertical, diagonal, leftHanded);
+                const CursorMarker marker = markerFor(style, "de");
+                auto payload = CursorRenderer::decoratePayload(input, marker, kind, horizontal,
+                                                               vertical, diagonal, leftHanded);
                 ASSERT_EQ(payload.images.size(), 2u);
                 const double padLeft = payload.snapshot.hotSpot.x - input.hotSpot.x;
-                for (std::size_t i = 0; i < 2; ++i) {
-                    const Image& before = input.images[i];
-                    const int offset =
-                        static_cast<int>(std::lround(padLeft * static_cast<double>(i + 1)));
-                    int solid = 0;
-                    int changed = 0;
-                    for (int y = 0; y < before.height(); ++y) {
-                        for (int x = 0; x < before.width(); ++x) {
-                            if (before.alphaAt(x, y) >= 128) {
-                                ++solid;
-                                changed +=
-                                    payload.images[i].pixel(x + offset, y) != before.pixel(x, y)
-                                        ? 1
-                                        : 0;
-                            }
-                        }
-                    }
+                for (int k = 1; k <= 2; ++k) {
+                    const auto i = static_cast<std::size_t>(k - 1);
+                    const SolidPixels pixels =
+                        solidPixels(input.images[i], payload.images[i],
+                                    static_cast<int>(std::lround(padLeft * k)));
                     // At 1x the arrow's edge pixels are whole points, which
                     // leaves the thicker outlines no spot that is clear by a
                     // fraction of a point: the least covered one touches a pixel.
-                    EXPECT_LE(changed, i == 0 ? solid / 100 : 0) << "at " << i + 1 << "x";
+                    EXPECT_LE(pixels.changed, k == 1 ? pixels.solid / 100 : 0) << "at " << k << "x";
+                    // The fill shows over most of the disc (the text and antialiased
+                    // edges take the rest).
+                    const double r = 9 - marker.borderWidth / 2;
+                    EXPECT_GT(fillPixels(payload.images[i], marker.fillColor).count,
+                              0.4 * M_PI * r * r * k * k);
                 }
             }
         }

@@ -9,6 +9,10 @@ namespace tolvane {
 namespace {
 
 constexpr double diameter = 18;
+constexpr DecorationFlags horizontal{true, false, false, false};
+constexpr DecorationFlags vertical{false, true, false, false};
+constexpr DecorationFlags diagonal{false, false, true, false};
+constexpr DecorationFlags leftHanded{false, false, false, true};
 
 void expectRect(const std::optional<Rect>& actual, Rect expected) {
     ASSERT_TRUE(actual);
@@ -18,109 +22,74 @@ void expectRect(const std::optional<Rect>& actual, Rect expected) {
     EXPECT_NEAR(actual->size.height, expected.size.height, 1e-9);
 }
 
+std::optional<Rect> disc(Rect canvas, std::optional<Rect> shape = std::nullopt,
+                         DecorationFlags flags = {}) {
+    return MarkerGeometry::discRect(canvas, diameter, shape, flags);
+}
+
 TEST(MarkerGeometry, CanvasGrowsBesideAndBelowByCursorKind) {
     struct Case {
         const char* name;
         CursorSize size;
         std::optional<CursorTemplate> kind;
         DecorationFlags flags;
-        double side;
-        double bottom;
+        CursorSize grown;
     };
+    // The arrow, the I-beam for both hands and the horizontal resize cursor
+    // are checked with their pixels in the renderer's tests.
     const Case cases[] = {
-        {"arrow 32x32", {32, 32}, CursorTemplate::arrow, {}, 0, 11},
-        {"no template", {32, 32}, std::nullopt, {}, 0, 11},
-        {"I-beam 8x18", {8, 18}, CursorTemplate::iBeam, {}, 26, 30},
-        {"pointing hand", {32, 32}, CursorTemplate::pointingHand, {}, 26, 30},
-        {"horizontal resize 24x24", {24, 24}, std::nullopt, {true, false, false, false}, 28, 20},
-        {"vertical resize 24x24", {24, 24}, std::nullopt, {false, true, false, false}, 20, 30},
-        {"diagonal resize 24x24", {24, 24}, std::nullopt, {false, false, true, false}, 26, 26},
+        {"no template", {32, 32}, std::nullopt, {}, {32, 43}},
+        {"pointing hand", {32, 32}, CursorTemplate::pointingHand, {}, {58, 62}},
+        {"vertical resize", {24, 24}, std::nullopt, vertical, {44, 54}},
+        {"diagonal resize", {24, 24}, std::nullopt, diagonal, {50, 50}},
         // Flags only ever raise the template's margins.
-        {"I-beam flagged horizontal",
-         {8, 18},
-         CursorTemplate::iBeam,
-         {true, false, false, false},
-         28,
-         30},
-        // A tiny cursor still gets room for the whole disc.
-        {"5x5 arrow", {5, 5}, CursorTemplate::arrow, {}, 19, 19},
-        {"wide flat cursor", {60, 4}, std::nullopt, {}, 0, 20},
+        {"I-beam flagged horizontal", {8, 18}, CursorTemplate::iBeam, horizontal, {36, 48}},
+        // Tiny or flat cursors still get room for the whole disc.
+        {"5x5 arrow", {5, 5}, CursorTemplate::arrow, {}, {24, 24}},
+        {"wide flat cursor", {60, 4}, std::nullopt, {}, {60, 24}},
+        // The arrow has no side margin, so handedness changes nothing.
+        {"left-handed arrow", {32, 32}, CursorTemplate::arrow, leftHanded, {32, 43}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto margins = MarkerGeometry::canvasMargins(c.size, {3, 5}, diameter, c.kind, c.flags);
-        EXPECT_DOUBLE_EQ(margins.side, c.side);
-        EXPECT_DOUBLE_EQ(margins.bottom, c.bottom);
+        EXPECT_DOUBLE_EQ(margins.size.width, c.grown.width);
+        EXPECT_DOUBLE_EQ(margins.size.height, c.grown.height);
         EXPECT_DOUBLE_EQ(margins.padLeft, 0);
-        EXPECT_DOUBLE_EQ(margins.size.width, c.size.width + c.side);
-        EXPECT_DOUBLE_EQ(margins.size.height, c.size.height + c.bottom);
         EXPECT_DOUBLE_EQ(margins.hotSpot.x, 3);
         EXPECT_DOUBLE_EQ(margins.hotSpot.y, 5);
     }
 }
 
-TEST(MarkerGeometry, LeftHandedMarginGoesLeftAndMovesTheHotSpot) {
-    auto margins = MarkerGeometry::canvasMargins({8, 18}, {4, 9}, diameter, CursorTemplate::iBeam,
-                                                 {false, false, false, true});
-    EXPECT_DOUBLE_EQ(margins.size.width, 34);
-    EXPECT_DOUBLE_EQ(margins.size.height, 48);
-    EXPECT_DOUBLE_EQ(margins.padLeft, 26);
-    EXPECT_DOUBLE_EQ(margins.hotSpot.x, 30);
-    EXPECT_DOUBLE_EQ(margins.hotSpot.y, 9);
-
-    // The arrow has no side margin, so handedness changes nothing.
-    auto arrow = MarkerGeometry::canvasMargins({32, 32}, {4, 4}, diameter, CursorTemplate::arrow,
-                                               {false, false, false, true});
-    EXPECT_DOUBLE_EQ(arrow.padLeft, 0);
-    EXPECT_DOUBLE_EQ(arrow.hotSpot.x, 4);
-}
-
 TEST(MarkerGeometry, ContentBoundsMapPixelsToCanvasPoints) {
-    // A 32 x 32 point cursor at 2x whose solid block covers points x 4...20, y 5...29
-    // (from the top), drawn at the top of a 32 x 43 canvas.
+    // A 2x cursor whose solid block covers points x 4...20, y 5...29 from the
+    // top, drawn at the top of a 32 x 43 canvas, then moved right by 26.
     auto snapshot = testing::blockSnapshot({32, 32}, 4, 5, 16, 24, {2});
     const Rect imageRect{{0, 11}, {32, 32}};
     expectRect(MarkerGeometry::contentBounds(snapshot.images[0], imageRect), {{4, 14}, {16, 24}});
-
-    // Moved right by a left-handed margin.
     expectRect(MarkerGeometry::contentBounds(snapshot.images[0], {{26, 11}, {32, 32}}),
                {{30, 14}, {16, 24}});
 
-    // Nothing solid: no bounds.
     auto empty = testing::drawnSnapshot({32, 32}, {0, 0}, {1}, [](cairo_t*) {});
     EXPECT_FALSE(MarkerGeometry::contentBounds(empty.images[0], imageRect));
 
-    // One pixel at 2x is half a point: grown to one point, clipped to the image.
-    auto bottomLeft = testing::blockSnapshot({32, 32}, 0, 31.5, 0.5, 0.5, {2});
-    expectRect(MarkerGeometry::contentBounds(bottomLeft.images[0], imageRect), {{0, 11}, {1, 1}});
+    // One pixel at 2x is half a point: grown to one point, then clipped to the image.
     auto topRight = testing::blockSnapshot({32, 32}, 31.5, 0, 0.5, 0.5, {2});
     expectRect(MarkerGeometry::contentBounds(topRight.images[0], imageRect),
                {{31.5, 42.5}, {0.5, 0.5}});
 }
 
-TEST(MarkerGeometry, NoDiscOnACanvasOfFivePointsOrLess) {
-    EXPECT_FALSE(MarkerGeometry::discRect({{0, 0}, {5, 5}}, diameter, std::nullopt, {}));
-    EXPECT_FALSE(MarkerGeometry::discRect({{0, 0}, {40, 5}}, diameter, std::nullopt, {}));
-    // Just above the limit the disc is at least 10 points, even if that overflows.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {5.1, 5.1}}, diameter, std::nullopt, {}),
-               {{0.5, 0.5}, {10, 10}});
-}
-
-TEST(MarkerGeometry, DiscShrinksToASmallCanvas) {
-    // A 16 x 16 template: inner area 15 x 15, beside mode pushed back into the canvas.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {16, 16}}, diameter, std::nullopt, {}),
-               {{0.5, 0.5}, {15, 15}});
-}
-
 TEST(MarkerGeometry, WithoutShapeBoundsTheDiscIsPlacedAgainstTheWholeCanvas) {
+    // No disc on a canvas of five points or less in either direction; just
+    // above, the disc is at least 10 points, even if that overflows.
+    EXPECT_FALSE(disc({{0, 0}, {5, 5}}));
+    EXPECT_FALSE(disc({{0, 0}, {40, 5}}));
+    expectRect(disc({{0, 0}, {5.1, 5.1}}), {{0.5, 0.5}, {10, 10}});
     // Wide enough for beside mode: pushed to the right and bottom edges.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {64, 43}}, diameter, std::nullopt, {}),
-               {{45.5, 0.5}, {18, 18}});
+    expectRect(disc({{0, 0}, {64, 43}}), {{45.5, 0.5}, {18, 18}});
     // 32 x 43 is narrower than 0.75 x its height: below mode, under the middle.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {32, 43}}, diameter, std::nullopt, {}),
-               {{16 - 0.35 * 18 + 3, 0.5}, {18, 18}});
-    expectRect(MarkerGeometry::discRect({{0, 0}, {32, 43}}, diameter, std::nullopt,
-                                        {false, false, false, true}),
+    expectRect(disc({{0, 0}, {32, 43}}), {{16 - 0.35 * 18 + 3, 0.5}, {18, 18}});
+    expectRect(disc({{0, 0}, {32, 43}}, std::nullopt, leftHanded),
                {{16 + 0.35 * 18 - 18 - 3, 0.5}, {18, 18}});
 }
 
@@ -129,45 +98,31 @@ TEST(MarkerGeometry, BesideModeKeepsItsDistanceFromTheShape) {
     const Rect shape{{40, 50}, {20, 20}};
     const double a = std::max(0.09 * 18, 1.5);
     // y = 50 - (0.5 x 18 + 2), lowered further by the vertical and diagonal offsets.
-    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {}), {{60 + a + 5, 39}, {18, 18}});
-    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {true, false, false, false}),
-               {{60 + a + 5, 39}, {18, 18}});
-    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {false, true, false, false}),
-               {{60 + a, 39 - 9}, {18, 18}});
-    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {false, false, true, false}),
-               {{60 + a + 1.35, 39 - 1.35}, {18, 18}});
-    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {false, false, false, true}),
-               {{40 - a - 5 - 18, 39}, {18, 18}});
+    expectRect(disc(canvas, shape), {{60 + a + 5, 39}, {18, 18}});
+    expectRect(disc(canvas, shape, horizontal), {{60 + a + 5, 39}, {18, 18}});
+    expectRect(disc(canvas, shape, vertical), {{60 + a, 39 - 9}, {18, 18}});
+    expectRect(disc(canvas, shape, diagonal), {{60 + a + 1.35, 39 - 1.35}, {18, 18}});
+    expectRect(disc(canvas, shape, leftHanded), {{40 - a - 5 - 18, 39}, {18, 18}});
 }
 
 TEST(MarkerGeometry, NarrowShapeAnchorsOnItsGrownBounds) {
-    // A shape 6 points wide: the anchor is 10 wide, below mode, centred on it.
+    // 6 points wide: the anchor is 10 wide, below mode, centred on it.
     const Rect canvas{{0, 0}, {60, 60}};
-    const Rect shape{{20, 30}, {6, 20}};
-    expectRect(MarkerGeometry::discRect(canvas, diameter, shape, {}),
-               {{23 - 6.3 + 3, 28 - 21}, {18, 18}});
-    // Grown bounds are clipped to the canvas: a shape at the left edge anchors
-    // on x 0...4.5, so the disc starts left of the canvas and is clamped.
-    // It then overlaps the shape, and one sideways probe clears it.
-    const Rect edge{{0.5, 4}, {2, 20}};
-    expectRect(MarkerGeometry::discRect(canvas, diameter, edge, {}),
-               {{0.5 + 0.14 * 18, 0.5}, {18, 18}});
+    expectRect(disc(canvas, Rect{{20, 30}, {6, 20}}), {{23 - 6.3 + 3, 28 - 21}, {18, 18}});
+    // At the left edge the grown bounds are clipped to x 0...4.5: the disc is
+    // clamped into the canvas over the shape, and one sideways probe clears it.
+    expectRect(disc(canvas, Rect{{0.5, 4}, {2, 20}}), {{0.5 + 0.14 * 18, 0.5}, {18, 18}});
 }
 
 TEST(MarkerGeometry, OverlapAvoidanceMovesDownAndGivesUpAfterEightTries) {
     // Clamped against the right edge, the disc moves down in 0.18 x D steps
     // until it is below the shape.
     const Rect shape{{10, 30}, {20, 20}};
-    expectRect(MarkerGeometry::discRect({{0, 0}, {40, 60}}, diameter, shape, {}),
-               {{21.5, 19 - 3 * 0.18 * 18}, {18, 18}});
-    expectRect(
-        MarkerGeometry::discRect({{0, 0}, {40, 60}}, diameter, shape, {false, false, false, true}),
-        {{0.5, 19 - 3 * 0.18 * 18}, {18, 18}});
-
-    // The 32 x 43 arrow canvas has no free place below the box of its shape:
-    // the disc stays where it was clamped, still overlapping.
-    expectRect(MarkerGeometry::discRect({{0, 0}, {32, 43}}, diameter, Rect{{4, 15}, {16, 24}}, {}),
-               {{12 - 6.3 + 3, 0.5}, {18, 18}});
+    expectRect(disc({{0, 0}, {40, 60}}, shape), {{21.5, 19 - 3 * 0.18 * 18}, {18, 18}});
+    expectRect(disc({{0, 0}, {40, 60}}, shape, leftHanded), {{0.5, 19 - 3 * 0.18 * 18}, {18, 18}});
+    // No free place below the box of the arrow's shape: the disc stays
+    // where it was clamped, still overlapping.
+    expectRect(disc({{0, 0}, {32, 43}}, Rect{{4, 15}, {16, 24}}), {{12 - 6.3 + 3, 0.5}, {18, 18}});
 }
 
 TEST(MarkerGeometry, BadgeFontShrinksInHalfPointStepsUntilTheTextFits) {
@@ -181,26 +136,18 @@ TEST(MarkerGeometry, BadgeFontShrinksInHalfPointStepsUntilTheTextFits) {
     ASSERT_EQ(tried.size(), 2u);
     EXPECT_NEAR(tried[0], 9.72, 1e-9);
 
-    // Too tall is as bad as too wide.
-    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18,
-                                              [](double size) {
-                                                  return CursorSize{1, size * 1.4};
-                                              }),
-                9.22, 1e-9);
-
+    const auto tooTall = [](double size) { return CursorSize{1, size * 1.4}; };
+    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, tooTall), 9.22, 1e-9);
     // Text that never fits stops at the first size of 5.5 or less.
-    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18,
-                                              [](double size) {
-                                                  return CursorSize{size * 10, 1};
-                                              }),
-                5.22, 1e-9);
-
+    const auto neverFits = [](double size) { return CursorSize{size * 10, 1}; };
+    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, neverFits), 5.22, 1e-9);
     // A small disc starts at 7 points.
     EXPECT_DOUBLE_EQ(MarkerGeometry::badgeFontSize(10, [](double) { return CursorSize{1, 1}; }), 7);
 }
 
 TEST(ShapeMask, FindsTheNearestPlaceThatCoversTheLeast) {
-    // A 20 x 20 canvas with a solid 4 x 4 point block at x 8...12, y 8...12 (y up).
+    // A solid 4 x 4 point block at x 8...12, y 8...12 (y up); the grid does
+    // not depend on the pixel density.
     const Rect canvas{{0, 0}, {20, 20}};
     auto block = testing::blockSnapshot({20, 20}, 8, 8, 4, 4, {1, 3});
     for (const Image& image : block.images) {
@@ -211,20 +158,16 @@ TEST(ShapeMask, FindsTheNearestPlaceThatCoversTheLeast) {
         EXPECT_FALSE(mask.touches({5, 10}, 3)); // only touches the block's edge
         EXPECT_FALSE(mask.touches({2, 2}, 2));
 
-        // A disc of radius 2 at origin (6, 8) covers the block; the nearest
-        // clear origin moves it left until its right edge reaches x 8.
+        // The nearest clear origin moves the disc left until its right edge reaches x 8.
         auto placement = mask.leastCoveredOrigin({{6, 8}, {4, 4}}, 2, {{0, 0}, {16, 16}});
         EXPECT_EQ(placement.coveredCells, 0);
         EXPECT_DOUBLE_EQ(placement.origin.x, 4);
         EXPECT_DOUBLE_EQ(placement.origin.y, 8);
-
         // Already clear: stays.
         placement = mask.leastCoveredOrigin({{0, 0}, {4, 4}}, 2, {{0, 0}, {16, 16}});
         EXPECT_DOUBLE_EQ(placement.origin.x, 0);
         EXPECT_DOUBLE_EQ(placement.origin.y, 0);
-
-        // Confined to origins whose discs all overlap the block: the one that
-        // covers the least, a corner of the region.
+        // Every allowed origin overlaps: a corner of the region covers the least.
         placement = mask.leastCoveredOrigin({{8, 8}, {4, 4}}, 2, {{7, 7}, {2, 2}});
         EXPECT_GT(placement.coveredCells, 0);
         EXPECT_LT(placement.coveredCells, mask.coveredCells({10, 10}, 2));

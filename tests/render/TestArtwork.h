@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace tolvane::testing {
@@ -33,6 +34,17 @@ inline CursorSnapshot blockSnapshot(CursorSize size, double x, double y, double 
         cairo_rectangle(context, x, y, width, height);
         cairo_fill(context);
     });
+}
+
+// Both images have the same size and every pixel the same value.
+inline void expectSamePixels(const Image& actual, const Image& expected) {
+    ASSERT_EQ(actual.width(), expected.width());
+    ASSERT_EQ(actual.height(), expected.height());
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            ASSERT_EQ(actual.pixel(x, y), expected.pixel(x, y)) << "pixel " << x << "," << y;
+        }
+    }
 }
 
 } // namespace tolvane::testing
