@@ -19,9 +19,6 @@ inline std::uint32_t crc32(const std::uint8_t* data, std::size_t length) {
 
 inline void putBigEndian(std::vector<std::uint8_t>& bytes, std::size_t offset,
                          std::uint32_t value) {
-    if (bytes.size() < offset + 4) {
-        bytes.resize(offset + 4);
-    }
     std::uint8_t* at = bytes.data() + offset;
     at[0] = static_cast<std::uint8_t>(value >> 24);
     at[1] = static_cast<std::uint8_t>(value >> 16);
