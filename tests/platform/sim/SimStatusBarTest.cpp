@@ -7,36 +7,27 @@
 namespace tolvane {
 namespace {
 
+void nothing(MenuItem&) {}
+
 TEST(SimStatusBarTest, StatusItemsShowATitleAndOwnTheirMenu) {
     SimStatusBar bar;
     auto item = bar.statusItem(StatusBar::variableLength);
-    ASSERT_EQ(bar.items().size(), 1u);
-    EXPECT_EQ(item->length(), -1);
-    ASSERT_NE(item->button(), nullptr);
     item->button()->setTitle("TV");
+    item->setMenu(Menu::create());
+    item->menu()->addItem(MenuItem::create("Quit", nothing, "q"));
     EXPECT_EQ(bar.items().front()->button()->title(), "TV");
-
-    auto menu = Menu::create();
-    menu->addItem(MenuItem::create(
-        "Quit", [](MenuItem&) {}, "q"));
-    item->setMenu(menu);
     EXPECT_EQ(bar.items().front()->menu()->itemWithTitle("Quit")->keyEquivalent(), "q");
-
-    bar.setItemsHaveButtons(false);
-    auto bare = bar.statusItem(20);
-    EXPECT_EQ(bare->button(), nullptr);
-
+    EXPECT_EQ(item->menu()->itemWithTitle("anything"), nullptr);
+    auto other = bar.statusItem(20);
     bar.removeStatusItem(item);
-    ASSERT_EQ(bar.items().size(), 1u);
-    EXPECT_EQ(bar.items().front(), bare);
+    EXPECT_EQ(bar.items(), std::vector<std::shared_ptr<StatusItem>>{other});
 }
 
 TEST(SimStatusBarTest, MenuOutlineShowsWhatTheUserSees) {
     auto styles = Menu::create("Cursor style");
-    auto system = MenuItem::create("System cursor", [](MenuItem&) {});
-    auto badge = MenuItem::create("Letter badge", [](MenuItem&) {});
+    styles->addItem(MenuItem::create("System cursor", nothing));
+    auto badge = MenuItem::create("Letter badge", nothing);
     badge->setState(ControlState::on);
-    styles->addItem(system);
     styles->addItem(badge);
 
     auto menu = Menu::create();
@@ -50,8 +41,7 @@ TEST(SimStatusBarTest, MenuOutlineShowsWhatTheUserSees) {
     partly->setState(ControlState::mixed);
     menu->addItem(partly);
     menu->addItem(MenuItem::separator());
-    menu->addItem(MenuItem::create(
-        "Quit", [](MenuItem&) {}, "q"));
+    menu->addItem(MenuItem::create("Quit", nothing, "q"));
 
     EXPECT_EQ(menuOutline(*menu), "Cursor style\n"
                                   "    System cursor\n"
@@ -70,16 +60,11 @@ TEST(SimStatusBarTest, ChoosingAnItemRunsItsActionWithTheItemAsSender) {
     });
     delay->setRepresentedObject(PropertyList(30));
     EXPECT_TRUE(delay->performAction());
-    EXPECT_EQ(chosen, std::vector<std::string>{"30 seconds=30"});
-
     delay->setEnabled(false);
     EXPECT_FALSE(delay->performAction());
     EXPECT_FALSE(MenuItem::separator()->performAction());
     EXPECT_FALSE(MenuItem::create("Cursor style")->performAction());
-    EXPECT_EQ(chosen.size(), 1u);
-
-    auto menu = Menu::create();
-    EXPECT_EQ(menu->itemWithTitle("anything"), nullptr);
+    EXPECT_EQ(chosen, std::vector<std::string>{"30 seconds=30"});
 }
 
 TEST(SimStatusBarTest, AnActionMayRebuildTheMenuThatHoldsItsItem) {
