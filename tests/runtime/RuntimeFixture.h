@@ -1,15 +1,20 @@
 #pragma once
 
 #include "SimulatedWindowServer.h"
-#include "support/LogCapture.h"
 #include "runtime/CGSRuntime.h"
+#include "support/LogCapture.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 
 namespace tolvane::testing {
 
 using Lines = std::vector<std::string>;
+
+inline Image solidImage(int width, int height, std::uint32_t argb) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), argb);
+    return *Image::fromPixels(width, height, width * 4,
+                              reinterpret_cast<const unsigned char*>(pixels.data()));
+}
 
 // The real runtime bound to a fresh simulated window server, with the log
 // captured from the first line after binding.
@@ -22,12 +27,6 @@ class RuntimeTest : public ::testing::Test {
         log.takeLines();
     }
     void TearDown() override { server.reset(); }
-
-    static Image solidImage(int width, int height, std::uint32_t argb) {
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width * height), argb);
-        return *Image::fromPixels(width, height, width * 4,
-                                  reinterpret_cast<const unsigned char*>(pixels.data()));
-    }
 
     SimulatedWindowServer server{TOLVANE_SIMWS_PATH};
     LogCapture log;

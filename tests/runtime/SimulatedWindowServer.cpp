@@ -5,16 +5,17 @@
 #include <sstream>
 #include <stdexcept>
 
+// The control function of this library's own window server.
+#define SIMWS(function) symbol<decltype(&function)>(#function)
+
 namespace tolvane::testing {
 
 namespace {
 
-template <typename Function> Function bind(void* handle, const char* symbol) {
-    void* address = handle != nullptr ? dlsym(handle, symbol) : nullptr;
-    if (address == nullptr) {
-        throw std::runtime_error(std::string("simulated window server lacks ") + symbol);
+void expectApplies(int result) {
+    if (result != 0) {
+        throw std::invalid_argument("fault does not apply");
     }
-    return reinterpret_cast<Function>(address);
 }
 
 std::optional<HeldCursor> held(int result, TVWSCursorInfo& info) {
@@ -31,51 +32,42 @@ std::optional<HeldCursor> held(int result, TVWSCursorInfo& info) {
 
 } // namespace
 
-SimulatedWindowServer::SimulatedWindowServer(const char* path)
-    : handle_(dlopen(path, RTLD_NOW)), reset_(bind<decltype(reset_)>(handle_, "tvws_reset")),
-      injectFault_(bind<decltype(injectFault_)>(handle_, "tvws_inject_fault")),
-      injectFaultForName_(
-          bind<decltype(injectFaultForName_)>(handle_, "tvws_inject_fault_for_name")),
-      injectFaultForNumber_(
-          bind<decltype(injectFaultForNumber_)>(handle_, "tvws_inject_fault_for_number")),
-      callCount_(bind<decltype(callCount_)>(handle_, "tvws_call_count")),
-      copyCallJournal_(bind<decltype(copyCallJournal_)>(handle_, "tvws_copy_call_journal")),
-      copyDisplayedName_(bind<decltype(copyDisplayedName_)>(handle_, "tvws_copy_displayed_name")),
-      copyDisplayedImage_(
-          bind<decltype(copyDisplayedImage_)>(handle_, "tvws_copy_displayed_image")),
-      seed_(bind<decltype(seed_)>(handle_, "tvws_seed")),
-      scale_(bind<decltype(scale_)>(handle_, "tvws_scale")),
-      hideCount_(bind<decltype(hideCount_)>(handle_, "tvws_hide_count")),
-      dockOverrideEnabled_(
-          bind<decltype(dockOverrideEnabled_)>(handle_, "tvws_dock_override_enabled")),
-      copyRegisteredCursor_(
-          bind<decltype(copyRegisteredCursor_)>(handle_, "tvws_copy_registered_cursor")),
-      copySystemCursor_(bind<decltype(copySystemCursor_)>(handle_, "tvws_copy_system_cursor")),
-      free_(bind<decltype(free_)>(handle_, "tvws_free")) {}
+SimulatedWindowServer::SimulatedWindowServer(const char* path) : handle_(dlopen(path, RTLD_NOW)) {}
+
+template <typename Function> Function SimulatedWindowServer::symbol(const char* name) const {
+    void* address = handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+    if (address == nullptr) {
+        throw std::runtime_error(std::string("simulated window server lacks ") + name);
+    }
+    return reinterpret_cast<Function>(address);
+}
+
+void SimulatedWindowServer::reset() const {
+    SIMWS(tvws_reset)();
+}
 
 void SimulatedWindowServer::injectFault(TVWSFunction function, TVWSFaultKind kind,
                                         std::int32_t value) const {
-    if (injectFault_(function, kind, value) != 0) {
-        throw std::invalid_argument("fault does not apply");
-    }
+    expectApplies(SIMWS(tvws_inject_fault)(function, kind, value));
 }
 
 void SimulatedWindowServer::injectFaultForName(TVWSFunction function, const char* name,
                                                TVWSFaultKind kind, std::int32_t value) const {
-    if (injectFaultForName_(function, name, kind, value) != 0) {
-        throw std::invalid_argument("fault does not apply");
-    }
+    expectApplies(SIMWS(tvws_inject_fault_for_name)(function, name, kind, value));
 }
 
 void SimulatedWindowServer::injectFaultForNumber(TVWSFunction function, std::int32_t number,
                                                  TVWSFaultKind kind, std::int32_t value) const {
-    if (injectFaultForNumber_(function, number, kind, value) != 0) {
-        throw std::invalid_argument("fault does not apply");
-    }
+    expectApplies(SIMWS(tvws_inject_fault_for_number)(function, number, kind, value));
+}
+
+unsigned SimulatedWindowServer::callCount(const char* symbolName) const {
+    return SIMWS(tvws_call_count)(symbolName);
 }
 
 std::vector<std::string> SimulatedWindowServer::journal() const {
-    std::unique_ptr<char, decltype(free_)> text(copyCallJournal_(), free_);
+    std::unique_ptr<char, decltype(&tvws_free)> text(SIMWS(tvws_copy_call_journal)(),
+                                                     SIMWS(tvws_free));
     std::vector<std::string> lines;
     std::istringstream stream(text ? text.get() : "");
     for (std::string line; std::getline(stream, line);) {
@@ -84,10 +76,10 @@ std::vector<std::string> SimulatedWindowServer::journal() const {
     return lines;
 }
 
-std::vector<std::string> SimulatedWindowServer::calls(const std::string& symbol) const {
+std::vector<std::string> SimulatedWindowServer::calls(const std::string& symbolName) const {
     std::vector<std::string> matching;
     for (const std::string& line : journal()) {
-        if (line == symbol || line.starts_with(symbol + " ")) {
+        if (line == symbolName || line.starts_with(symbolName + " ")) {
             matching.push_back(line);
         }
     }
@@ -95,13 +87,14 @@ std::vector<std::string> SimulatedWindowServer::calls(const std::string& symbol)
 }
 
 std::string SimulatedWindowServer::displayedName() const {
-    std::unique_ptr<char, decltype(free_)> name(copyDisplayedName_(), free_);
+    std::unique_ptr<char, decltype(&tvws_free)> name(SIMWS(tvws_copy_displayed_name)(),
+                                                     SIMWS(tvws_free));
     return name ? name.get() : "";
 }
 
 DisplayedCursor SimulatedWindowServer::displayed() const {
     DisplayedCursor cursor;
-    WindowServerObject image(copyDisplayedImage_(&cursor.hotSpot));
+    WindowServerObject image(SIMWS(tvws_copy_displayed_image)(&cursor.hotSpot));
     const unsigned char* bytes = TVWSImageGetBytes(image.get());
     cursor.width = TVWSImageGetWidth(image.get());
     cursor.height = TVWSImageGetHeight(image.get());
@@ -109,16 +102,28 @@ DisplayedCursor SimulatedWindowServer::displayed() const {
     return cursor;
 }
 
+std::int32_t SimulatedWindowServer::seed() const {
+    return SIMWS(tvws_seed)();
+}
+
+float SimulatedWindowServer::scale() const {
+    return SIMWS(tvws_scale)();
+}
+
+bool SimulatedWindowServer::dockOverrideEnabled() const {
+    return SIMWS(tvws_dock_override_enabled)() != 0;
+}
+
 std::optional<HeldCursor> SimulatedWindowServer::registeredCursor(TVWSScope scope,
                                                                   const char* name) const {
     TVWSCursorInfo info{};
-    int result = copyRegisteredCursor_(scope, name, &info);
+    int result = SIMWS(tvws_copy_registered_cursor)(scope, name, &info);
     return held(result, info);
 }
 
 std::optional<HeldCursor> SimulatedWindowServer::systemCursor(std::int32_t number) const {
     TVWSCursorInfo info{};
-    int result = copySystemCursor_(number, &info);
+    int result = SIMWS(tvws_copy_system_cursor)(number, &info);
     return held(result, info);
 }
 

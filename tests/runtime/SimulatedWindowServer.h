@@ -35,44 +35,31 @@ class SimulatedWindowServer {
   public:
     explicit SimulatedWindowServer(const char* path);
 
-    void reset() const { reset_(); }
+    void reset() const;
+    // These throw when the fault does not apply to the function.
     void injectFault(TVWSFunction function, TVWSFaultKind kind, std::int32_t value = 0) const;
     void injectFaultForName(TVWSFunction function, const char* name, TVWSFaultKind kind,
                             std::int32_t value = 0) const;
     void injectFaultForNumber(TVWSFunction function, std::int32_t number, TVWSFaultKind kind,
                               std::int32_t value = 0) const;
 
-    unsigned callCount(const char* symbol) const { return callCount_(symbol); }
-    // Journal lines since the reset whose exported name is `symbol`.
-    std::vector<std::string> calls(const std::string& symbol) const;
+    unsigned callCount(const char* symbolName) const;
     std::vector<std::string> journal() const;
+    // Journal lines since the reset whose exported name is `symbolName`.
+    std::vector<std::string> calls(const std::string& symbolName) const;
 
     std::string displayedName() const;
     DisplayedCursor displayed() const;
-    std::int32_t seed() const { return seed_(); }
-    float scale() const { return scale_(); }
-    int hideCount() const { return hideCount_(); }
-    bool dockOverrideEnabled() const { return dockOverrideEnabled_() != 0; }
+    std::int32_t seed() const;
+    float scale() const;
+    bool dockOverrideEnabled() const;
     std::optional<HeldCursor> registeredCursor(TVWSScope scope, const char* name) const;
     std::optional<HeldCursor> systemCursor(std::int32_t number) const;
 
   private:
+    template <typename Function> Function symbol(const char* name) const;
+
     void* handle_;
-    decltype(&tvws_reset) reset_;
-    decltype(&tvws_inject_fault) injectFault_;
-    decltype(&tvws_inject_fault_for_name) injectFaultForName_;
-    decltype(&tvws_inject_fault_for_number) injectFaultForNumber_;
-    decltype(&tvws_call_count) callCount_;
-    decltype(&tvws_copy_call_journal) copyCallJournal_;
-    decltype(&tvws_copy_displayed_name) copyDisplayedName_;
-    decltype(&tvws_copy_displayed_image) copyDisplayedImage_;
-    decltype(&tvws_seed) seed_;
-    decltype(&tvws_scale) scale_;
-    decltype(&tvws_hide_count) hideCount_;
-    decltype(&tvws_dock_override_enabled) dockOverrideEnabled_;
-    decltype(&tvws_copy_registered_cursor) copyRegisteredCursor_;
-    decltype(&tvws_copy_system_cursor) copySystemCursor_;
-    decltype(&tvws_free) free_;
 };
 
 } // namespace tolvane::testing
