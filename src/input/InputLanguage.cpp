@@ -1,6 +1,7 @@
 #include "input/InputLanguage.h"
 
 #include "platform/AsciiCase.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -35,28 +36,6 @@ bool isPrimarySubtag(const std::string& piece) {
            std::all_of(piece.begin(), piece.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
-// Decodes one UTF-8 sequence at text[index]; malformed bytes count as U+FFFD.
-char32_t decodeScalar(const std::string& text, std::size_t& index) {
-    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    unsigned char lead = byte(index);
-    int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-    if (length == 0 || index + static_cast<std::size_t>(length) > text.size()) {
-        ++index;
-        return 0xFFFD;
-    }
-    char32_t scalar = length == 1 ? lead : static_cast<char32_t>(lead & (0x7F >> length));
-    for (int i = 1; i < length; ++i) {
-        unsigned char next = byte(index + static_cast<std::size_t>(i));
-        if ((next & 0xC0) != 0x80) {
-            ++index;
-            return 0xFFFD;
-        }
-        scalar = (scalar << 6) | (next & 0x3F);
-    }
-    index += static_cast<std::size_t>(length);
-    return scalar;
-}
-
 bool isUnicodeWhitespaceOrNewline(char32_t c) {
     return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
            (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
@@ -66,33 +45,11 @@ bool isUnicodeWhitespaceOrNewline(char32_t c) {
 } // namespace
 
 std::string trimmedWhitespace(const std::string& text) {
-    std::size_t start = 0;
-    std::size_t end = text.size();
-    // Find the first non-white scalar.
-    for (std::size_t index = 0; index < text.size();) {
-        std::size_t at = index;
-        if (!isUnicodeWhitespaceOrNewline(decodeScalar(text, index))) {
-            start = at;
-            break;
-        }
-        start = index;
-    }
-    // Find the end of the last non-white scalar.
-    end = start;
-    for (std::size_t index = start; index < text.size();) {
-        if (!isUnicodeWhitespaceOrNewline(decodeScalar(text, index))) {
-            end = index;
-        }
-    }
-    return text.substr(start, end - start);
-}
-
-std::u32string unicodeScalars(const std::string& text) {
-    std::u32string scalars;
-    for (std::size_t index = 0; index < text.size();) {
-        scalars += decodeScalar(text, index);
-    }
-    return scalars;
+    std::u32string scalars = unicodeScalars(text);
+    auto first = std::find_if_not(scalars.begin(), scalars.end(), isUnicodeWhitespaceOrNewline);
+    auto last = std::find_if_not(scalars.rbegin(), std::make_reverse_iterator(first),
+                                 isUnicodeWhitespaceOrNewline);
+    return utf8Encoded(std::u32string(first, last.base()));
 }
 
 InputLanguage InputLanguage::make(const std::string& rawCode, const std::string& rawDisplayName,
@@ -169,8 +126,8 @@ Color InputLanguage::stableColor(const std::string& code) {
     std::uint32_t degrees = 61;
     if (!code.empty()) {
         std::uint32_t hash = 0x811C9DC5u;
-        for (std::size_t index = 0; index < code.size();) {
-            hash ^= static_cast<std::uint32_t>(decodeScalar(code, index));
+        for (char32_t scalar : unicodeScalars(code)) {
+            hash ^= static_cast<std::uint32_t>(scalar);
             hash *= 16777619u;
         }
         degrees = hash % 360u;

@@ -43,7 +43,5 @@ struct LanguageState {
 
 // Leading and trailing Unicode white space and line breaks removed.
 std::string trimmedWhitespace(const std::string& text);
-// The Unicode scalars of UTF-8 text; a malformed byte counts as U+FFFD.
-std::u32string unicodeScalars(const std::string& text);
 
 } // namespace tolvane

@@ -2,6 +2,7 @@
 
 #include "app/AppLog.h"
 #include "input/InputLanguage.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <set>

@@ -7,7 +7,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/EventServices.h"
 #include "runtime/CGSRuntime.h"
-#include "runtime/Utf8.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <array>

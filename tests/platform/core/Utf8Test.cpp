@@ -1,4 +1,4 @@
-#include "runtime/Utf8.h"
+#include "platform/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +22,8 @@ TEST(Utf8Test, EachMaximalInvalidSubpartBecomesOneReplacement) {
     for (const auto& [bytes, text] : cases) {
         EXPECT_EQ(repairedUTF8(bytes), text);
     }
+    EXPECT_EQ(unicodeScalars("a\xFF\xC3\xA9\xF0\x9F\x98\x80"), U"a\uFFFD\u00E9\U0001F600");
+    EXPECT_EQ(utf8Encoded(U"\u0420\u0443\u7B80"), "\u0420\u0443\u7B80");
 }
 
 } // namespace
