@@ -6,8 +6,8 @@
 #include "cursors/Fnv1a.h"
 #include "platform/AsciiCase.h"
 #include "platform/EventServices.h"
-#include "runtime/CGSRuntime.h"
 #include "platform/Utf8.h"
+#include "runtime/CGSRuntime.h"
 
 #include <algorithm>
 #include <array>
