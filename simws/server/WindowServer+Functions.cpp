@@ -126,6 +126,17 @@ TVWSStatus WindowServer::registerCursorWithImage(std::string_view symbol, TVWSCo
     if (!validName(name) || !validGeometry(size, hotSpot, 0) || !TVWSObjectIsImage(image)) {
         return TVWS_STATUS_ILLEGAL_ARGUMENT;
     }
+    // The single-image call that follows a multi-frame registration of the
+    // same cursor confirms it instead of cutting it down to one frame.
+    const Registry& scope = setGlobally != 0 ? global_ : connection_;
+    if (auto existing = scope.find(name); existing != scope.end()) {
+        const CursorRecord& current = *existing->second;
+        if (current.images.front().get() == image && current.size.width == size.width &&
+            current.size.height == size.height && current.hotSpot.x == hotSpot.x &&
+            current.hotSpot.y == hotSpot.y) {
+            return store(name, existing->second, setGlobally != 0, instantly != 0, outSeed);
+        }
+    }
     auto record = std::make_shared<CursorRecord>();
     record->size = size;
     record->hotSpot = hotSpot;

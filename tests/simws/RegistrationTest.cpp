@@ -60,6 +60,24 @@ TEST_F(WindowServerTest, SingleImageRegistrationReplacesAllFrames) {
     EXPECT_EQ(copyCore(4).image(0), image.get());
 }
 
+TEST_F(WindowServerTest, SingleImageCallAfterAMultiFrameRegistrationKeepsItsFrames) {
+    OwnedObject first = solidImage(16, 16, opaqueBlue);
+    OwnedObject second = solidImage(16, 16, opaqueRed);
+    OwnedObject frames = arrayOf({first.get(), second.get()});
+    ASSERT_EQ(registerImages("test.animated", frames.get(), 2), 0);
+    std::int32_t seed = 0;
+    // Same first image and geometry: the registration stands as it was.
+    ASSERT_EQ(CGSRegisterCursorWithImage(connection, "test.animated", 1, 1, 0, first.get(), &seed,
+                                         16, 16, 2, 3, 1.0, 1.0),
+              0);
+    EXPECT_EQ(copyRegistered("test.animated").count(), 2u);
+    // Another hot spot makes it a new single-image registration.
+    ASSERT_EQ(CGSRegisterCursorWithImage(connection, "test.animated", 1, 1, 0, first.get(), &seed,
+                                         16, 16, 4, 4, 1.0, 1.0),
+              0);
+    EXPECT_EQ(copyRegistered("test.animated").count(), 1u);
+}
+
 TEST_F(WindowServerTest, BadRegistrationsAreRefusedAndChangeNothing) {
     OwnedObject image = solidImage(8, 8, opaqueRed);
     OwnedObject one = arrayOf({image.get()});
