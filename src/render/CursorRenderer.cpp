@@ -51,6 +51,11 @@ void setColor(cairo_t* context, const Color& color) {
 // Draws the image scaled into the rectangle at (x, y), top-left origin, in points.
 void drawImage(cairo_t* context, const Image& image, double x, double y, double width,
                double height) {
+    // An empty rectangle shows nothing, and scaling by zero would put the
+    // context into an error state that loses the whole canvas.
+    if (width == 0 || height == 0) {
+        return;
+    }
     cairo_save(context);
     cairo_translate(context, x, y);
     cairo_scale(context, width / image.width(), height / image.height());

@@ -189,13 +189,18 @@ TEST(CursorRenderer, OddDensitiesRoundUpAndImagesThatCannotBeDrawnAreLeftOut) {
     absurd.images.push_back(*std::move(*Canvas::make(100, 1, 0.01, 1)).finish());
     EXPECT_TRUE(decorate(absurd, marker).images.empty());
 
-    // Broken sizes draw nothing and do not crash.
+    // A size that is not a number leaves the image out; a zero width or height
+    // (one pixel per point then) still gives the enlarged canvas with its disc.
     auto snapshot = blockSnapshot({32, 32}, 2, 2, 12, 18, {1});
     snapshot.frameCount = 3;
-    for (CursorSize broken : {CursorSize{std::nan(""), 32}, CursorSize{0, 32}, CursorSize{32, 0}}) {
-        snapshot.size = broken;
+    snapshot.size = {std::nan(""), 32};
+    EXPECT_TRUE(decorate(snapshot, marker).images.empty());
+    for (CursorSize zero : {CursorSize{0, 32}, CursorSize{32, 0}}) {
+        snapshot.size = zero;
         payload = decorate(snapshot, marker);
-        EXPECT_TRUE(payload.images.empty());
+        ASSERT_EQ(payload.images.size(), 1u);
+        EXPECT_EQ(payload.images[0].width(), static_cast<int>(payload.snapshot.size.width));
+        EXPECT_GT(fillPixels(payload.images[0], marker.fillColor).count, 0);
         EXPECT_EQ(payload.snapshot.frameCount, 3u);
     }
     // A negative width still gets a canvas with room for the disc.
