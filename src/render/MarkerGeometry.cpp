@@ -119,7 +119,12 @@ std::optional<Rect> MarkerGeometry::contentBounds(const Image& image, const Rect
     const double top = maxY(imageRect) - ky * minRow;
     const double lower = maxY(imageRect) - ky * (maxRow + 1);
     const Rect bounds{{left, lower}, {std::max(right - left, 1.0), std::max(top - lower, 1.0)}};
-    return intersection(bounds, imageRect);
+    // Drawn into a rectangle of no width or height, the shape covers nothing.
+    const Rect clipped = intersection(bounds, imageRect);
+    if (isEmpty(clipped)) {
+        return std::nullopt;
+    }
+    return clipped;
 }
 
 std::optional<Rect> MarkerGeometry::discRect(const Rect& canvas, double markerDiameter,

@@ -72,6 +72,9 @@ TEST(MarkerGeometry, ContentBoundsMapPixelsToCanvasPoints) {
 
     auto empty = testing::drawnSnapshot({32, 32}, {0, 0}, {1}, [](cairo_t*) {});
     EXPECT_FALSE(MarkerGeometry::contentBounds(empty.images[0], imageRect));
+    // Drawn into an empty rectangle, a shape has no bounds either.
+    EXPECT_FALSE(MarkerGeometry::contentBounds(snapshot.images[0], {{0, 24}, {32, 0}}));
+    EXPECT_FALSE(MarkerGeometry::contentBounds(snapshot.images[0], {{24, 11}, {0, 32}}));
 
     // One pixel at 2x is half a point: grown to one point, then clipped to the image.
     auto topRight = testing::blockSnapshot({32, 32}, 31.5, 0, 0.5, 0.5, {2});
