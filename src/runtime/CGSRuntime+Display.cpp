@@ -190,6 +190,14 @@ std::optional<std::string> CGSRuntime::currentCursorFingerprint(std::int32_t con
                       " byteCount=" + std::to_string(byteCount));
         return std::nullopt;
     }
+    // A displayed cursor is a few megabytes at most; a count beyond this is a
+    // miscount that must not cost the process its memory.
+    constexpr std::int32_t maximumByteCount = 64 * 1024 * 1024;
+    if (byteCount > maximumByteCount) {
+        AppLog::warn("currentCursorFingerprint size refused: byteCount=" +
+                     std::to_string(byteCount) + " limit=" + std::to_string(maximumByteCount));
+        return std::nullopt;
+    }
     std::vector<unsigned char> buffer(static_cast<std::size_t>(byteCount), 0);
     std::int32_t dataSize = byteCount;
     TVWSSize pixelSize{};

@@ -251,6 +251,10 @@ TEST_F(DisplayTest, AFingerprintThatCannotBeTakenIsNothing) {
     EXPECT_EQ(server.callCount("CGSGetGlobalCursorData"), 0u);
     server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_SHORT_DATA, 1 << 30);
     EXPECT_EQ(runtime.currentCursorFingerprint(connection), std::nullopt);
+    // An absurd count is refused before anything is allocated or read.
+    server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_LONG_DATA, 1 << 30);
+    EXPECT_EQ(runtime.currentCursorFingerprint(connection), std::nullopt);
+    EXPECT_EQ(server.callCount("CGSGetGlobalCursorData"), 0u);
     // A buffer too small for the data.
     server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_SHORT_DATA, 100);
     EXPECT_EQ(runtime.currentCursorFingerprint(connection), std::nullopt);
@@ -262,6 +266,8 @@ TEST_F(DisplayTest, AFingerprintThatCannotBeTakenIsNothing) {
     EXPECT_EQ(log.takeLines(),
               (Lines{"[DEBUG] currentCursorFingerprint size failed: error=5 byteCount=0",
                      "[DEBUG] currentCursorFingerprint size failed: error=0 byteCount=0",
+                     "[WARN] currentCursorFingerprint size refused: byteCount=" +
+                         std::to_string(std::stoll(size) + (1 << 30)) + " limit=67108864",
                      "[DEBUG] currentCursorFingerprint data failed: error=1007 dataSize=0",
                      "[DEBUG] currentCursorFingerprint data failed: error=6 dataSize=" + size,
                      "[DEBUG] currentCursorFingerprint data failed: error=0 dataSize=0"}));
