@@ -15,11 +15,11 @@ constexpr double shadowPassAlpha = 0.085;
 
 } // namespace
 
-void ArtworkPainter::setInk(Ink ink) const {
+void ArtworkPainter::setInk(Color ink) const {
     cairo_set_source_rgba(cr_, ink.red, ink.green, ink.blue, ink.alpha);
 }
 
-void ArtworkPainter::shadow(std::initializer_list<Path> shapes) const {
+void ArtworkPainter::shadow(const std::vector<Path>& shapes) const {
     cairo_save(cr_);
     cairo_translate(cr_, shadowOffsetX, shadowOffsetY);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
@@ -41,7 +41,7 @@ void ArtworkPainter::shadow(std::initializer_list<Path> shapes) const {
     cairo_restore(cr_);
 }
 
-void ArtworkPainter::outlinedFill(std::initializer_list<Path> shapes, Ink ink, Ink outline,
+void ArtworkPainter::outlinedFill(const std::vector<Path>& shapes, Color ink, Color outline,
                                   double outlineWidth) const {
     cairo_save(cr_);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
@@ -64,7 +64,7 @@ void ArtworkPainter::outlinedFill(std::initializer_list<Path> shapes, Ink ink, I
     cairo_restore(cr_);
 }
 
-void ArtworkPainter::outlinedStroke(const Path& path, double width, Ink ink, Ink outline,
+void ArtworkPainter::outlinedStroke(const Path& path, double width, Color ink, Color outline,
                                     double outlineWidth) const {
     cairo_save(cr_);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
@@ -81,14 +81,14 @@ void ArtworkPainter::outlinedStroke(const Path& path, double width, Ink ink, Ink
     cairo_restore(cr_);
 }
 
-void ArtworkPainter::fill(const Path& path, Ink ink) const {
+void ArtworkPainter::fill(const Path& path, Color ink) const {
     cairo_new_path(cr_);
     path(cr_);
     setInk(ink);
     cairo_fill(cr_);
 }
 
-void ArtworkPainter::stroke(const Path& path, double width, Ink ink) const {
+void ArtworkPainter::stroke(const Path& path, double width, Color ink) const {
     cairo_save(cr_);
     cairo_set_line_cap(cr_, CAIRO_LINE_CAP_ROUND);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);

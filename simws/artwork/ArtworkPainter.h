@@ -1,22 +1,14 @@
 #pragma once
 
+#include "platform/Color.h"
+
 #include <cairo.h>
 #include <functional>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 namespace tolvane {
-
-// A non-premultiplied colour for cursor artwork.
-struct Ink {
-    double red = 0;
-    double green = 0;
-    double blue = 0;
-    double alpha = 1;
-};
-
-inline constexpr Ink blackInk{0, 0, 0, 1};
-inline constexpr Ink whiteInk{1, 1, 1, 1};
 
 // Paints cursor shapes the way desktop cursors look: a soft shadow, an outline
 // of contrasting ink around the shape, then the shape itself. Coordinates are
@@ -31,18 +23,18 @@ class ArtworkPainter {
     cairo_t* context() const { return cr_; }
 
     // A blurred-looking shadow under the union of the shapes, cast down and right.
-    void shadow(std::initializer_list<Path> shapes) const;
+    void shadow(const std::vector<Path>& shapes) const;
     // The union of the shapes filled with ink, with one outline around the union.
-    void outlinedFill(std::initializer_list<Path> shapes, Ink ink, Ink outline,
+    void outlinedFill(const std::vector<Path>& shapes, Color ink, Color outline,
                       double outlineWidth) const;
     // A stroked path of the given width with an outline around the stroke.
-    void outlinedStroke(const Path& path, double width, Ink ink, Ink outline,
+    void outlinedStroke(const Path& path, double width, Color ink, Color outline,
                         double outlineWidth) const;
-    void fill(const Path& path, Ink ink) const;
-    void stroke(const Path& path, double width, Ink ink) const;
+    void fill(const Path& path, Color ink) const;
+    void stroke(const Path& path, double width, Color ink) const;
 
   private:
-    void setInk(Ink ink) const;
+    void setInk(Color ink) const;
 
     cairo_t* cr_;
 };

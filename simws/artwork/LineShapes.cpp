@@ -34,7 +34,7 @@ void paintIBeam(const ArtworkPainter& painter, bool vertical) {
         cairo_translate(cr, 24, 0);
         cairo_rotate(cr, std::numbers::pi / 2);
     }
-    painter.outlinedStroke(addIBeamStrokes, 1.0, blackInk, whiteInk, 1.0);
+    painter.outlinedStroke(addIBeamStrokes, 1.0, Color::black(), Color::white(), 1.0);
     cairo_restore(cr);
 }
 
@@ -46,23 +46,23 @@ void paintCrosshair(const ArtworkPainter& painter) {
             cairo_move_to(cr, 1.8, 12);
             cairo_line_to(cr, 22.2, 12);
         },
-        1.0, blackInk, whiteInk, lineOutline);
+        1.0, Color::black(), Color::white(), lineOutline);
 }
 
 void paintCell(const ArtworkPainter& painter) {
     auto upright = [](cairo_t* cr) { cairo_rectangle(cr, 8.8, 3.2, 6.4, 17.6); };
     auto across = [](cairo_t* cr) { cairo_rectangle(cr, 3.2, 8.8, 17.6, 6.4); };
     painter.shadow({upright, across});
-    painter.outlinedFill({upright, across}, whiteInk, blackInk, 1.1);
+    painter.outlinedFill({upright, across}, Color::white(), Color::black(), 1.1);
 }
 
 void paintZoom(const ArtworkPainter& painter, bool zoomIn) {
     auto lens = [](cairo_t* cr) { addCircle(cr, 11, 11, 7.2); };
     auto handle = [](cairo_t* cr) { addCapsule(cr, 16.4, 16.4, 23.4, 23.4, 2.1); };
     painter.shadow({lens, handle});
-    painter.outlinedFill({handle}, blackInk, whiteInk, 1.3);
-    painter.fill(lens, Ink{1, 1, 1, 0.55});
-    painter.outlinedStroke(lens, 2.0, blackInk, whiteInk, 1.1);
+    painter.outlinedFill({handle}, Color::black(), Color::white(), 1.3);
+    painter.fill(lens, Color{1, 1, 1, 0.55});
+    painter.outlinedStroke(lens, 2.0, Color::black(), Color::white(), 1.1);
     painter.stroke(
         [zoomIn](cairo_t* cr) {
             cairo_move_to(cr, 7.8, 11);
@@ -72,7 +72,7 @@ void paintZoom(const ArtworkPainter& painter, bool zoomIn) {
                 cairo_line_to(cr, 11, 14.2);
             }
         },
-        1.7, blackInk);
+        1.7, Color::black());
 }
 
 } // namespace tolvane

@@ -38,39 +38,39 @@ void addBadgeDisc(cairo_t* cr) {
 void paintContextMenuBadge(const ArtworkPainter& painter) {
     auto menu = [](cairo_t* cr) { addRoundedRect(cr, 16.6, 18.4, 9.6, 10.4, 1.4); };
     painter.shadow({menu});
-    painter.outlinedFill({menu}, whiteInk, blackInk, 0.9);
+    painter.outlinedFill({menu}, Color::white(), Color::black(), 0.9);
     for (double y : {21.2, 23.6, 26.0}) {
         painter.stroke(
             [y](cairo_t* cr) {
                 cairo_move_to(cr, 18.6, y);
                 cairo_line_to(cr, 24.2, y);
             },
-            1.1, blackInk);
+            1.1, Color::black());
     }
 }
 
 void paintAliasBadge(const ArtworkPainter& painter) {
     auto box = [](cairo_t* cr) { addRoundedRect(cr, 16.4, 18.6, 10, 10, 1.6); };
     painter.shadow({box});
-    painter.outlinedFill({box}, whiteInk, blackInk, 0.9);
+    painter.outlinedFill({box}, Color::white(), Color::black(), 0.9);
     // A curved arrow turning up and to the right.
     painter.stroke(
         [](cairo_t* cr) {
             cairo_move_to(cr, 18.8, 26.6);
             cairo_curve_to(cr, 18.8, 22.6, 20.4, 21.6, 23.0, 21.6);
         },
-        1.5, blackInk);
+        1.5, Color::black());
     painter.fill(
         [](cairo_t* cr) {
             addPolygon(cr, {{22.4, 19.3}, {25.4, 21.6}, {22.4, 23.9}});
         },
-        blackInk);
+        Color::black());
 }
 
 void paintCopyBadge(const ArtworkPainter& painter) {
-    constexpr Ink green{0.16, 0.70, 0.27, 1};
+    constexpr Color green{0.16, 0.70, 0.27, 1};
     painter.shadow({addBadgeDisc});
-    painter.outlinedFill({addBadgeDisc}, green, whiteInk, badgeOutline);
+    painter.outlinedFill({addBadgeDisc}, green, Color::white(), badgeOutline);
     painter.stroke(
         [](cairo_t* cr) {
             cairo_move_to(cr, badgeX - 2.7, badgeY);
@@ -78,31 +78,31 @@ void paintCopyBadge(const ArtworkPainter& painter) {
             cairo_move_to(cr, badgeX, badgeY - 2.7);
             cairo_line_to(cr, badgeX, badgeY + 2.7);
         },
-        1.6, whiteInk);
+        1.6, Color::white());
 }
 
 void paintNotAllowedBadge(const ArtworkPainter& painter) {
     auto ring = [](cairo_t* cr) { addCircle(cr, badgeX, badgeY, badgeRadius - 0.8); };
-    painter.outlinedStroke(ring, 1.7, blackInk, whiteInk, badgeOutline);
+    painter.outlinedStroke(ring, 1.7, Color::black(), Color::white(), badgeOutline);
     painter.outlinedStroke(
         [](cairo_t* cr) {
             cairo_move_to(cr, badgeX - 2.9, badgeY - 2.9);
             cairo_line_to(cr, badgeX + 2.9, badgeY + 2.9);
         },
-        1.7, blackInk, whiteInk, 0);
+        1.7, Color::black(), Color::white(), 0);
 }
 
 void paintHelpBadge(const ArtworkPainter& painter) {
     painter.shadow({addBadgeDisc});
-    painter.outlinedFill({addBadgeDisc}, blackInk, whiteInk, badgeOutline);
+    painter.outlinedFill({addBadgeDisc}, Color::black(), Color::white(), badgeOutline);
     // A question mark drawn as a hook and a dot, so it looks the same with any fonts.
     painter.stroke(
         [](cairo_t* cr) {
             cairo_arc(cr, badgeX, badgeY - 1.3, 1.9, pi, 2.35 * pi);
             cairo_line_to(cr, badgeX, badgeY + 1.0);
         },
-        1.3, whiteInk);
-    painter.fill([](cairo_t* cr) { addCircle(cr, badgeX, badgeY + 2.8, 0.8); }, whiteInk);
+        1.3, Color::white());
+    painter.fill([](cairo_t* cr) { addCircle(cr, badgeX, badgeY + 2.8, 0.8); }, Color::white());
 }
 
 void paintPoofBadge(const ArtworkPainter& painter) {
@@ -111,12 +111,12 @@ void paintPoofBadge(const ArtworkPainter& painter) {
     auto puffC = [](cairo_t* cr) { addCircle(cr, 24.0, 25.2, 2.5); };
     auto puffD = [](cairo_t* cr) { addCircle(cr, 20.8, 26.4, 2.6); };
     painter.shadow({puffA, puffB, puffC, puffD});
-    painter.outlinedFill({puffA, puffB, puffC, puffD}, whiteInk, blackInk, 0.9);
+    painter.outlinedFill({puffA, puffB, puffC, puffD}, Color::white(), Color::black(), 0.9);
 }
 
 void paintLinkBadge(const ArtworkPainter& painter) {
     painter.shadow({addBadgeDisc});
-    painter.outlinedFill({addBadgeDisc}, whiteInk, blackInk, 0.9);
+    painter.outlinedFill({addBadgeDisc}, Color::white(), Color::black(), 0.9);
     // Two links of a chain.
     for (double dx : {-1.5, 1.5}) {
         painter.stroke(
@@ -127,7 +127,7 @@ void paintLinkBadge(const ArtworkPainter& painter) {
                 addRoundedRect(cr, -2.4, -1.3, 4.8, 2.6, 1.3);
                 cairo_restore(cr);
             },
-            1.1, blackInk);
+            1.1, Color::black());
     }
 }
 
@@ -135,7 +135,7 @@ void paintLinkBadge(const ArtworkPainter& painter) {
 
 void paintArrow(const ArtworkPainter& painter, ArrowBadge badge, int frame, int frameCount) {
     painter.shadow({addArrow});
-    painter.outlinedFill({addArrow}, blackInk, whiteInk, arrowOutline);
+    painter.outlinedFill({addArrow}, Color::black(), Color::white(), arrowOutline);
     switch (badge) {
     case ArrowBadge::none:
         break;

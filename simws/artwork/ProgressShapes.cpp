@@ -11,29 +11,9 @@ namespace {
 constexpr double pi = std::numbers::pi;
 constexpr int wheelSegments = 8;
 
-// Fully saturated, fairly bright colour of the given hue (0...1).
-Ink hueInk(double hue) {
-    const double h = (hue - std::floor(hue)) * 6;
-    const int sector = static_cast<int>(h);
-    const double f = h - sector;
-    constexpr double v = 0.95;
-    constexpr double p = 0.25;
-    const double q = v - (v - p) * f;
-    const double t = p + (v - p) * f;
-    switch (sector) {
-    case 0:
-        return {v, t, p, 1};
-    case 1:
-        return {q, v, p, 1};
-    case 2:
-        return {p, v, t, 1};
-    case 3:
-        return {p, q, v, 1};
-    case 4:
-        return {t, p, v, 1};
-    default:
-        return {v, p, q, 1};
-    }
+// A strong, fairly bright colour of the given hue (0...1).
+Color hueInk(double hue) {
+    return Color::calibratedHSB(hue, 1.0 - 0.25 / 0.95, 0.95, 1.0);
 }
 
 } // namespace
@@ -43,7 +23,7 @@ void paintSpinner(const ArtworkPainter& painter, double centerX, double centerY,
     cairo_t* cr = painter.context();
     auto disc = [=](cairo_t* c) { addCircle(c, centerX, centerY, radius); };
     painter.shadow({disc});
-    painter.outlinedFill({disc}, whiteInk, whiteInk, radius * 0.12);
+    painter.outlinedFill({disc}, Color::white(), Color::white(), radius * 0.12);
     // The frames turn the wheel once round.
     const double turn = 2 * pi * frame / frameCount;
     for (int segment = 0; segment < wheelSegments; ++segment) {
@@ -68,7 +48,7 @@ void paintSpinner(const ArtworkPainter& painter, double centerX, double centerY,
     cairo_fill(cr);
     cairo_pattern_destroy(gloss);
     cairo_restore(cr);
-    painter.stroke(disc, radius * 0.06, Ink{0, 0, 0, 0.55});
+    painter.stroke(disc, radius * 0.06, Color{0, 0, 0, 0.55});
 }
 
 void paintWait(const ArtworkPainter& painter, int frame, int frameCount) {

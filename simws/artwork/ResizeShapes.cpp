@@ -95,10 +95,10 @@ void paintResizeArrow(const ArtworkPainter& painter, double width, double height
         };
         if (barred) {
             painter.shadow({arrow, bar});
-            painter.outlinedFill({arrow, bar}, blackInk, whiteInk, resizeOutline);
+            painter.outlinedFill({arrow, bar}, Color::black(), Color::white(), resizeOutline);
         } else {
             painter.shadow({arrow});
-            painter.outlinedFill({arrow}, blackInk, whiteInk, resizeOutline);
+            painter.outlinedFill({arrow}, Color::black(), Color::white(), resizeOutline);
         }
     });
 }
@@ -115,7 +115,7 @@ void paintSplitResize(const ArtworkPainter& painter, double width, double height
         auto left = [=](cairo_t* cr) { addArrowAlongX(cr, -half, -gap - barWidth, true, false); };
         auto right = [=](cairo_t* cr) { addArrowAlongX(cr, gap + barWidth, half, false, true); };
         painter.shadow({bars, left, right});
-        painter.outlinedFill({bars, left, right}, blackInk, whiteInk, resizeOutline);
+        painter.outlinedFill({bars, left, right}, Color::black(), Color::white(), resizeOutline);
     });
 }
 
@@ -132,7 +132,7 @@ void paintMove(const ArtworkPainter& painter) {
             cairo_restore(cr);
         };
         painter.shadow({across, upright});
-        painter.outlinedFill({across, upright}, blackInk, whiteInk, resizeOutline);
+        painter.outlinedFill({across, upright}, Color::black(), Color::white(), resizeOutline);
     });
 }
 
