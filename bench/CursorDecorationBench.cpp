@@ -1,6 +1,6 @@
 // Decorating the simulated window server's whole core cursor set with a
 // letter badge, and saving and loading it as a cape.
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "capes/CursorCapeStore.h"
 #include "input/InputLanguage.h"
 #include "platform/sim/SimUserFolders.h"

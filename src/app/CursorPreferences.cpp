@@ -1,7 +1,7 @@
 #include "app/CursorPreferences.h"
 
-#include "app/AppLog.h"
-#include "app/LogFormat.h"
+#include "log/AppLog.h"
+#include "log/LogFormat.h"
 #include "platform/AsciiCase.h"
 
 #include <algorithm>

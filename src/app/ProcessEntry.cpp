@@ -1,6 +1,6 @@
 #include "app/ProcessEntry.h"
 
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 
 #include <csignal>
 

@@ -1,4 +1,4 @@
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "app/ProcessEntry.h"
 #include "app/TolvaneTrayApp.h"
 #include "platform/ProcessLauncher.h"

@@ -1,6 +1,6 @@
 #include "capes/CursorCapeStore.h"
 
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "cursors/Fnv1a.h"
 #include "platform/AsciiCase.h"
 #include "platform/FileIO.h"

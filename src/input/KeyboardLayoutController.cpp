@@ -1,6 +1,6 @@
 #include "input/KeyboardLayoutController.h"
 
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "input/InputLanguage.h"
 #include "platform/Utf8.h"
 

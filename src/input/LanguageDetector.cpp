@@ -1,6 +1,6 @@
 #include "input/LanguageDetector.h"
 
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "platform/AsciiCase.h"
 
 #include <array>

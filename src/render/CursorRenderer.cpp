@@ -1,7 +1,7 @@
 #include "render/CursorRenderer.h"
 
-#include "app/AppLog.h"
-#include "app/LogFormat.h"
+#include "log/AppLog.h"
+#include "log/LogFormat.h"
 #include "platform/Canvas.h"
 
 #include <algorithm>

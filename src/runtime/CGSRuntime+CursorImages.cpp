@@ -1,7 +1,7 @@
 // Reading cursor images out of the window server and putting images, or a chosen
 // cursor, back in.
-#include "app/AppLog.h"
-#include "app/LogFormat.h"
+#include "log/AppLog.h"
+#include "log/LogFormat.h"
 #include "cursors/CursorIdentifier.h"
 #include "runtime/CGSRuntime.h"
 #include "runtime/WindowServerName.h"

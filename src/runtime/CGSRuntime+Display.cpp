@@ -1,8 +1,8 @@
 // Operations on the displayed cursor as a whole: redraw, scale, hard reset,
 // discovery of the system cursors, the fingerprint of what is on screen and
 // synthetic mouse moves.
-#include "app/AppLog.h"
-#include "app/LogFormat.h"
+#include "log/AppLog.h"
+#include "log/LogFormat.h"
 #include "cursors/Fnv1a.h"
 #include "platform/AsciiCase.h"
 #include "platform/EventServices.h"

@@ -1,7 +1,7 @@
 #include "runtime/CGSRuntime.h"
 
-#include "app/AppLog.h"
-#include "app/LogFormat.h"
+#include "log/AppLog.h"
+#include "log/LogFormat.h"
 
 #include <dlfcn.h>
 

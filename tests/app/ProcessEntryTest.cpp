@@ -1,4 +1,4 @@
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "app/ProcessEntry.h"
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimWorkspace.h"

@@ -1,5 +1,5 @@
 #include "RuntimeFixture.h"
-#include "app/LogFormat.h"
+#include "log/LogFormat.h"
 
 namespace tolvane {
 namespace {

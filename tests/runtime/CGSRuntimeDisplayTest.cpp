@@ -1,5 +1,5 @@
 #include "RuntimeFixture.h"
-#include "app/LogFormat.h"
+#include "log/LogFormat.h"
 #include "platform/Clock.h"
 #include "platform/sim/SimEventServices.h"
 

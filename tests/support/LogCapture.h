@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "support/TemporaryDirectory.h"
 
 #include <sstream>

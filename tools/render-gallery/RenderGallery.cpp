@@ -2,7 +2,7 @@
 //   tolvane_render_gallery <folder>
 // One sheet per cursor kind: a row per style and language, right- and
 // left-handed at 1x and 2x, enlarged without smoothing on a grey backdrop.
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
 #include "platform/Canvas.h"

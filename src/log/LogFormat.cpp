@@ -1,4 +1,4 @@
-#include "app/LogFormat.h"
+#include "log/LogFormat.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "app/AppLog.h"
+#include "log/AppLog.h"
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
