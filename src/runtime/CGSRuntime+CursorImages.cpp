@@ -123,11 +123,12 @@ bool CGSRuntime::registerCursor(std::int32_t connectionID, const std::string& id
 
     std::optional<TVWSStatus> multiStatus;
     std::int32_t multiSeed = 0;
+    WindowServerObject array;
     if (registerCursorWithImagesFn == nullptr) {
         AppLog::warn(
             "registerCursor multi-frame path unavailable: registerCursorWithImagesFn is nil");
     } else {
-        WindowServerObject array = makeWindowServerImageArray(images);
+        array = makeWindowServerImageArray(images);
         multiStatus = !array ? -1 : callWithName(identifier, TVWSStatus{-1}, [&](const char* name) {
             return registerCursorWithImagesFn(connectionID, name, globally, now, frameCount,
                                               array.get(), &multiSeed, snapshot.size.width,
@@ -139,10 +140,18 @@ bool CGSRuntime::registerCursor(std::int32_t connectionID, const std::string& id
     bool singleSuccess = false;
     if (registerCursorWithImageFn != nullptr) {
         std::int32_t singleSeed = 0;
-        WindowServerObject image = makeWindowServerImage(images.front());
+        // The first image is the very object the multi-frame call handed over, so the
+        // window server takes the call as confirming that registration rather than
+        // as a new cursor of one frame.
+        WindowServerObject ownImage;
+        TVWSImageRef image = array ? TVWSArrayGetValueAtIndex(array.get(), 0) : nullptr;
+        if (image == nullptr) {
+            ownImage = makeWindowServerImage(images.front());
+            image = ownImage.get();
+        }
         TVWSStatus status =
-            !image ? -1 : callWithName(identifier, TVWSStatus{-1}, [&](const char* name) {
-                return registerCursorWithImageFn(connectionID, name, globally, now, 0, image.get(),
+            image == nullptr ? -1 : callWithName(identifier, TVWSStatus{-1}, [&](const char* name) {
+                return registerCursorWithImageFn(connectionID, name, globally, now, 0, image,
                                                  &singleSeed, snapshot.size.width,
                                                  snapshot.size.height, snapshot.hotSpot.x,
                                                  snapshot.hotSpot.y, 1.0, 1.0);

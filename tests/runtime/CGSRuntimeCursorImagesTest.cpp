@@ -117,8 +117,6 @@ TEST_F(CursorImagesTest, RegistrationPassesAFrameCountLimitedByTheImagesAndTwent
     }
     const std::vector<Image> three(thirty.begin(), thirty.begin() + 3);
     CursorSnapshot geometry{{32, 40}, {4.5, 6}, 0, 0.05, {}};
-    // The single-image call would replace the frames: let only the multi-frame one take.
-    server.injectFault(TVWS_FN_REGISTER_CURSOR_WITH_IMAGE, TVWS_FAULT_STATUS, 9);
     ASSERT_TRUE(
         runtime.registerCursor(connection, "tolvane.thirty", geometry, thirty, true, false));
     geometry.frameCount = 8;
@@ -148,6 +146,25 @@ TEST_F(CursorImagesTest, RegistrationPassesAFrameCountLimitedByTheImagesAndTwent
     EXPECT_FALSE(server.registeredCursor(TVWS_SCOPE_GLOBAL, "tolvane.three"));
 }
 
+TEST_F(CursorImagesTest, RegisteredCursorsKeepEveryFrameAndEveryDensity) {
+    // The busy cursor: 8 frames at 4 densities; the arrow: 4 densities of one frame.
+    for (std::int32_t number : {4, 0}) {
+        std::optional<CursorSnapshot> system = runtime.snapshotCoreCursor(connection, number);
+        ASSERT_TRUE(system);
+        const std::string name = "tolvane.copy." + std::to_string(number);
+        ASSERT_TRUE(
+            runtime.registerCursor(connection, name, *system, system->images, true, true));
+        std::optional<HeldCursor> held = server.registeredCursor(TVWS_SCOPE_GLOBAL, name.c_str());
+        ASSERT_TRUE(held);
+        EXPECT_EQ(held->frameCount, system->frameCount);
+        ASSERT_EQ(held->images.size(), system->images.size());
+        EXPECT_EQ(held->images.size(), number == 4 ? 32u : 4u);
+        for (std::size_t index = 0; index < held->images.size(); ++index) {
+            EXPECT_EQ(TVWSImageGetBytes(held->images[index]), system->images[index].bytes());
+        }
+    }
+}
+
 TEST_F(CursorImagesTest, RegistrationTakesWhenEitherTheMultiFrameOrTheSingleImageCallDoes) {
     const std::vector<Image> images{solidImage(6, 6, 0xff112233), solidImage(6, 6, 0xff445566)};
     const CursorSnapshot geometry{{24, 30}, {1, 2}, 2, 0.1, {}};
@@ -163,12 +180,15 @@ TEST_F(CursorImagesTest, RegistrationTakesWhenEitherTheMultiFrameOrTheSingleImag
                     "width=24 height=30 hotX=1 hotY=2 scaleX=1 scaleY=1"});
     std::optional<HeldCursor> held = server.registeredCursor(TVWS_SCOPE_GLOBAL, "tolvane.both");
     ASSERT_TRUE(held);
-    ASSERT_EQ(held->images.size(), 1u);
-    EXPECT_EQ(TVWSImageGetBytes(held->images[0]), images[0].bytes());
-
+    EXPECT_EQ(held->images.size(), 2u);
+    // Alone, the single-image call leaves one image.
     server.injectFaultForName(TVWS_FN_REGISTER_CURSOR_WITH_IMAGES, "tolvane.both",
                               TVWS_FAULT_STATUS, 7);
     EXPECT_TRUE(registerBoth());
+    held = server.registeredCursor(TVWS_SCOPE_GLOBAL, "tolvane.both");
+    ASSERT_EQ(held->images.size(), 1u);
+    EXPECT_EQ(TVWSImageGetBytes(held->images[0]), images[0].bytes());
+
     server.injectFaultForName(TVWS_FN_REGISTER_CURSOR_WITH_IMAGE, "tolvane.both", TVWS_FAULT_STATUS,
                               8);
     EXPECT_FALSE(registerBoth());
