@@ -1,8 +1,10 @@
 // The exported control interface (simws/Control.h).
 #include "simws/Control.h"
 
+#include "server/SystemArtwork.h"
 #include "server/WindowServer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -61,7 +63,21 @@ int injectFault(TVWSFunction function, std::optional<std::string> name,
 } // namespace
 
 TVWS_API void tvws_reset(void) {
-    server().reset();
+    server().reset(tolvane::SystemArtwork::defaultRepresentationScales());
+}
+
+TVWS_API int tvws_reset_with_densities(const double* densities, size_t count) {
+    constexpr size_t maxDensities = 8;
+    if (densities == nullptr || count == 0 || count > maxDensities) {
+        return -1;
+    }
+    std::vector<double> scales(densities, densities + count);
+    if (!std::all_of(scales.begin(), scales.end(),
+                     [](double scale) { return scale >= 0.5 && scale <= 32.0; })) {
+        return -1;
+    }
+    server().reset(scales);
+    return 0;
 }
 
 TVWS_API char** tvws_copy_registered_names(TVWSScope scope, size_t* outCount) {

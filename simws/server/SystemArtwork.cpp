@@ -4,7 +4,13 @@
 
 namespace tolvane {
 
-CursorRecordPtr SystemArtwork::make(CursorShape shape) {
+const std::vector<double>& SystemArtwork::defaultRepresentationScales() {
+    static const std::vector<double> scales{1.0, 2.0, 5.0, 10.0};
+    return scales;
+}
+
+CursorRecordPtr SystemArtwork::make(CursorShape shape,
+                                    const std::vector<double>& representationScales) {
     const CursorGeometry geometry = CursorArtwork::geometry(shape);
     auto record = std::make_shared<CursorRecord>();
     record->size = {geometry.width, geometry.height};

@@ -3,7 +3,7 @@
 #include "artwork/CursorArtwork.h"
 #include "server/CursorRecord.h"
 
-#include <array>
+#include <vector>
 
 namespace tolvane {
 
@@ -11,10 +11,11 @@ namespace tolvane {
 // artwork at each representation scale.
 class SystemArtwork {
   public:
-    static constexpr std::array<double, 4> representationScales{1.0, 2.0, 5.0, 10.0};
+    // The pixel densities of a real window server's cursors.
+    static const std::vector<double>& defaultRepresentationScales();
 
     // Null only when drawing failed.
-    static CursorRecordPtr make(CursorShape shape);
+    static CursorRecordPtr make(CursorShape shape, const std::vector<double>& representationScales);
 };
 
 } // namespace tolvane

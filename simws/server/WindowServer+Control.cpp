@@ -4,9 +4,9 @@
 
 namespace tolvane {
 
-void WindowServer::reset() {
+void WindowServer::reset(const std::vector<double>& representationScales) {
     std::lock_guard lock(mutex_);
-    resetLocked();
+    resetLocked(representationScales);
 }
 
 std::vector<std::string> WindowServer::registeredNames(TVWSScope scope) {

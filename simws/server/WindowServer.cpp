@@ -12,10 +12,11 @@ WindowServer& WindowServer::shared() {
 }
 
 WindowServer::WindowServer() {
-    resetLocked();
+    resetLocked(SystemArtwork::defaultRepresentationScales());
 }
 
-void WindowServer::resetLocked() {
+void WindowServer::resetLocked(const std::vector<double>& representationScales) {
+    representationScales_ = representationScales;
     installSystemCursors();
     faults_.clear();
     journal_.clear();
@@ -32,10 +33,10 @@ void WindowServer::resetLocked() {
 }
 
 const CursorRecordPtr& WindowServer::artwork(CursorShape shape) {
-    // The artwork never changes, so it is drawn once per process.
-    CursorRecordPtr& slot = artwork_[static_cast<std::size_t>(shape)];
+    // The artwork never changes, so it is drawn once per process and scales.
+    CursorRecordPtr& slot = artwork_[representationScales_][static_cast<std::size_t>(shape)];
     if (!slot) {
-        slot = SystemArtwork::make(shape);
+        slot = SystemArtwork::make(shape, representationScales_);
     }
     return slot;
 }

@@ -78,7 +78,8 @@ class WindowServer {
     std::int32_t currentCursorSeed(std::string_view symbol);
 
     // ---- Control (WindowServer+Control.cpp) ----
-    void reset();
+    // The system cursors get images at these densities until the next reset.
+    void reset(const std::vector<double>& representationScales);
     std::vector<std::string> registeredNames(TVWSScope scope);
     CursorRecordPtr registeredCursor(TVWSScope scope, std::string_view name);
     CursorRecordPtr systemCursor(std::int32_t number);
@@ -100,7 +101,7 @@ class WindowServer {
     using Registry = std::map<std::string, CursorRecordPtr, std::less<>>;
 
     // The caller holds the lock for all of these.
-    void resetLocked();
+    void resetLocked(const std::vector<double>& representationScales);
     const CursorRecordPtr& artwork(CursorShape shape);
     void installSystemCursors();
     // What the caller's connection (local first) or another application
@@ -117,7 +118,9 @@ class WindowServer {
                           double* outFrameDuration, TVWSArrayRef* outImages) const;
 
     std::mutex mutex_;
-    std::array<CursorRecordPtr, cursorShapeCount> artwork_{};
+    // The artwork drawn so far, by representation scales.
+    std::map<std::vector<double>, std::array<CursorRecordPtr, cursorShapeCount>> artwork_;
+    std::vector<double> representationScales_;
     Registry global_;
     Registry connection_;
     std::string displayedName_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatedWindowServer.h"
+#include "support/SimulatedWindowServer.h"
 #include "runtime/CGSRuntime.h"
 #include "support/LogCapture.h"
 

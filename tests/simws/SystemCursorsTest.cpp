@@ -26,6 +26,20 @@ TEST_F(WindowServerTest, CoreCursorsComeAtOneTwoFiveAndTenTimesTheirSize) {
     }
     EXPECT_EQ(copyCore(45).status, TVWS_STATUS_ILLEGAL_ARGUMENT);
     EXPECT_EQ(copyCore(-1).status, TVWS_STATUS_ILLEGAL_ARGUMENT);
+
+    // A reset may choose other densities, until the next plain reset.
+    const double two[] = {1, 3};
+    const double refused[][2] = {{1, 0.25}, {1, 33}};
+    EXPECT_EQ(tvws_reset_with_densities(two, 0), -1);
+    EXPECT_EQ(tvws_reset_with_densities(refused[0], 2), -1);
+    EXPECT_EQ(tvws_reset_with_densities(refused[1], 2), -1);
+    EXPECT_EQ(copyCore(4).count(), 32u);
+    ASSERT_EQ(tvws_reset_with_densities(two, 2), 0);
+    CopiedCursor busy = copyCore(4);
+    ASSERT_EQ(busy.count(), 16u);
+    EXPECT_EQ(TVWSImageGetWidth(busy.image(8)), static_cast<std::size_t>(busy.size.width * 3));
+    tvws_reset();
+    EXPECT_EQ(copyCore(4).count(), 32u);
 }
 
 TEST_F(WindowServerTest, CursorGeometryFitsWhatTheControllerLooksFor) {

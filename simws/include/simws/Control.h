@@ -134,6 +134,11 @@ typedef struct TVWSCursorInfo {
  * application, seed 1, scale 1.0, cursor shown, dock override off, no faults,
  * empty journal. */
 void tvws_reset(void);
+/* The same, but the system cursors carry images at these pixel densities, in
+ * this order, instead of 1x, 2x, 5x and 10x, until the next reset: a test that
+ * does not look at every density runs on far fewer pixels. 1 to 8 densities,
+ * each from 0.5 to 32. Returns 0, or -1 (and changes nothing) otherwise. */
+int tvws_reset_with_densities(const double* densities, size_t count);
 
 /* Sorted names registered in the scope, NULL-terminated; free with tvws_free_names. */
 char** tvws_copy_registered_names(TVWSScope scope, size_t* outCount);

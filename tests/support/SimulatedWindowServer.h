@@ -36,7 +36,10 @@ class SimulatedWindowServer {
     explicit SimulatedWindowServer(const char* path);
 
     void reset() const;
-    // These throw when the fault does not apply to the function.
+    // A fresh server whose system cursors carry images at these densities only.
+    void resetWithDensities(const std::vector<double>& densities) const;
+    // These throw when the window server refuses the call (a fault that does not
+    // apply to the function, densities out of range).
     void injectFault(TVWSFunction function, TVWSFaultKind kind, std::int32_t value = 0) const;
     void injectFaultForName(TVWSFunction function, const char* name, TVWSFaultKind kind,
                             std::int32_t value = 0) const;

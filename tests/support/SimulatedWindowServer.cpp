@@ -1,4 +1,4 @@
-#include "SimulatedWindowServer.h"
+#include "support/SimulatedWindowServer.h"
 
 #include <dlfcn.h>
 #include <memory>
@@ -14,7 +14,7 @@ namespace {
 
 void expectApplies(int result) {
     if (result != 0) {
-        throw std::invalid_argument("fault does not apply");
+        throw std::invalid_argument("the window server refused the control call");
     }
 }
 
@@ -44,6 +44,10 @@ template <typename Function> Function SimulatedWindowServer::symbol(const char* 
 
 void SimulatedWindowServer::reset() const {
     SIMWS(tvws_reset)();
+}
+
+void SimulatedWindowServer::resetWithDensities(const std::vector<double>& densities) const {
+    expectApplies(SIMWS(tvws_reset_with_densities)(densities.data(), densities.size()));
 }
 
 void SimulatedWindowServer::injectFault(TVWSFunction function, TVWSFaultKind kind,
