@@ -4,6 +4,7 @@
 #include "input/InputLanguage.h"
 #include "render/TestArtwork.h"
 #include "support/LogCapture.h"
+#include "support/PixelProbes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,20 +14,16 @@
 namespace tolvane {
 namespace {
 
+using testing::argb;
+using testing::Argb;
 using testing::blockSnapshot;
 using testing::drawnSnapshot;
 using ::testing::ElementsAre;
 using testing::expectSamePixels;
-
-struct Argb {
-    int alpha, red, green, blue;
-};
-
-Argb argb(const Image& image, int x, int y) {
-    const std::uint32_t word = image.pixel(x, y);
-    return {static_cast<int>(word >> 24), static_cast<int>((word >> 16) & 0xff),
-            static_cast<int>((word >> 8) & 0xff), static_cast<int>(word & 0xff)};
-}
+using testing::Fill;
+using testing::fillPixels;
+using testing::SolidPixels;
+using testing::solidPixels;
 
 CursorMarker markerFor(CursorStyle style, const std::string& code = "en") {
     return *style.marker(InputLanguage::make(code, "", ""));
@@ -36,54 +33,6 @@ DecoratedPayload decorate(const CursorSnapshot& snapshot, const std::optional<Cu
                           std::optional<CursorTemplate> kind = CursorTemplate::arrow,
                           bool leftHanded = false) {
     return CursorRenderer::decoratePayload(snapshot, marker, kind, false, false, false, leftHanded);
-}
-
-// The input's solid (at least half opaque) pixels, and how many of them the
-// output changed, the image drawn `offsetX` pixels to the right.
-struct SolidPixels {
-    int solid = 0;
-    int changed = 0;
-};
-SolidPixels solidPixels(const Image& input, const Image& output, int offsetX) {
-    SolidPixels result;
-    for (int y = 0; y < input.height(); ++y) {
-        for (int x = 0; x < input.width(); ++x) {
-            if (input.alphaAt(x, y) >= 128) {
-                ++result.solid;
-                result.changed += output.pixel(x + offsetX, y) != input.pixel(x, y) ? 1 : 0;
-            }
-        }
-    }
-    return result;
-}
-
-// The opaque pixels of the fill colour (within rounding): how many, and their centre.
-struct Fill {
-    int count = 0;
-    double centreX = 0;
-    double centreY = 0;
-};
-Fill fillPixels(const Image& image, const Color& fill) {
-    const auto near = [](int actual, double expected) {
-        return std::abs(actual - expected * 255) <= 1.5;
-    };
-    Fill found;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const Argb p = argb(image, x, y);
-            if (p.alpha == 255 && near(p.red, fill.red) && near(p.green, fill.green) &&
-                near(p.blue, fill.blue)) {
-                ++found.count;
-                found.centreX += x + 0.5;
-                found.centreY += y + 0.5;
-            }
-        }
-    }
-    if (found.count > 0) {
-        found.centreX /= found.count;
-        found.centreY /= found.count;
-    }
-    return found;
 }
 
 TEST(CursorRenderer, WithoutAMarkerThePayloadIsTheInput) {

@@ -23,7 +23,8 @@ std::optional<HeldCursor> held(int result, TVWSCursorInfo& info) {
         return std::nullopt;
     }
     HeldCursor cursor{info.size,          info.hotSpot, info.frameCount,
-                      info.frameDuration, {},           WindowServerObject(info.images)};
+                      info.frameDuration, {},           WindowServerObject(info.images),
+                      info.isSystemArtwork != 0};
     for (std::size_t index = 0; index < TVWSArrayGetCount(info.images); ++index) {
         cursor.images.push_back(TVWSArrayGetValueAtIndex(info.images, index));
     }
@@ -63,6 +64,10 @@ void SimulatedWindowServer::injectFaultForName(TVWSFunction function, const char
 void SimulatedWindowServer::injectFaultForNumber(TVWSFunction function, std::int32_t number,
                                                  TVWSFaultKind kind, std::int32_t value) const {
     expectApplies(SIMWS(tvws_inject_fault_for_number)(function, number, kind, value));
+}
+
+void SimulatedWindowServer::clearFaults() const {
+    SIMWS(tvws_clear_faults)();
 }
 
 unsigned SimulatedWindowServer::callCount(const char* symbolName) const {
@@ -123,6 +128,32 @@ std::optional<HeldCursor> SimulatedWindowServer::registeredCursor(TVWSScope scop
     TVWSCursorInfo info{};
     int result = SIMWS(tvws_copy_registered_cursor)(scope, name, &info);
     return held(result, info);
+}
+
+std::vector<std::string> SimulatedWindowServer::registeredNames(TVWSScope scope) const {
+    std::size_t count = 0;
+    char** names = SIMWS(tvws_copy_registered_names)(scope, &count);
+    std::vector<std::string> result(names, names + (names != nullptr ? count : 0));
+    SIMWS(tvws_free_names)(names);
+    return result;
+}
+
+std::map<std::string, CursorContent> SimulatedWindowServer::contents(TVWSScope scope) const {
+    std::map<std::string, CursorContent> result;
+    for (const std::string& name : registeredNames(scope)) {
+        std::optional<HeldCursor> cursor = registeredCursor(scope, name.c_str());
+        if (!cursor) {
+            continue;
+        }
+        CursorContent& content = result[name];
+        content = {cursor->size, cursor->hotSpot, cursor->frameCount, cursor->frameDuration, {}};
+        for (TVWSImageRef image : cursor->images) {
+            const unsigned char* bytes = TVWSImageGetBytes(image);
+            content.images.emplace_back(
+                bytes, bytes + TVWSImageGetHeight(image) * TVWSImageGetBytesPerRow(image));
+        }
+    }
+    return result;
 }
 
 std::optional<HeldCursor> SimulatedWindowServer::systemCursor(std::int32_t number) const {

@@ -4,6 +4,7 @@
 #include "simws/Control.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,23 @@ struct HeldCursor {
     double frameDuration = 0;
     std::vector<TVWSImageRef> images; // borrowed from `array`
     WindowServerObject array;
+    bool isSystemArtwork = false;
+};
+
+// A registered cursor by value: what an application would see under its name.
+struct CursorContent {
+    TVWSSize size{};
+    TVWSPoint hotSpot{};
+    std::size_t frameCount = 0;
+    double frameDuration = 0;
+    std::vector<std::vector<unsigned char>> images; // every image's bytes, in order
+
+    bool operator==(const CursorContent& other) const {
+        return size.width == other.size.width && size.height == other.size.height &&
+               hotSpot.x == other.hotSpot.x && hotSpot.y == other.hotSpot.y &&
+               frameCount == other.frameCount && frameDuration == other.frameDuration &&
+               images == other.images;
+    }
 };
 
 // The cursor on screen, as CGSGetGlobalCursorData hands it out.
@@ -43,6 +61,7 @@ class SimulatedWindowServer {
     void injectFault(TVWSFunction function, TVWSFaultKind kind, std::int32_t value = 0) const;
     void injectFaultForName(TVWSFunction function, const char* name, TVWSFaultKind kind,
                             std::int32_t value = 0) const;
+    void clearFaults() const;
     void injectFaultForNumber(TVWSFunction function, std::int32_t number, TVWSFaultKind kind,
                               std::int32_t value = 0) const;
 
@@ -57,6 +76,9 @@ class SimulatedWindowServer {
     float scale() const;
     bool dockOverrideEnabled() const;
     std::optional<HeldCursor> registeredCursor(TVWSScope scope, const char* name) const;
+    std::vector<std::string> registeredNames(TVWSScope scope) const;
+    // Every cursor registered in the scope, by name.
+    std::map<std::string, CursorContent> contents(TVWSScope scope) const;
     std::optional<HeldCursor> systemCursor(std::int32_t number) const;
 
   private:
