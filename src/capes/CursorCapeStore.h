@@ -37,7 +37,7 @@ struct CapeLimits {
 // on the caller's thread.
 class CursorCapeStore {
   public:
-    using CursorSet = std::map<std::string, CursorPayload>;
+    using CursorSet = CursorPayloadMap;
 
     // The process-wide store, created by the first call with that call's folders.
     static CursorCapeStore& shared(const UserFolders& folders);

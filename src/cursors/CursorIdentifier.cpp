@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <set>
 
 namespace tolvane {
 
@@ -43,6 +44,17 @@ std::optional<std::int32_t> numberedCursorID(std::string_view identifier) {
 
 std::string numberedCursorIdentifier(std::int32_t cursorID) {
     return std::string(numberedCursorPrefix) + std::to_string(cursorID);
+}
+
+std::vector<std::string> deduplicated(const std::vector<std::string>& identifiers) {
+    std::vector<std::string> result;
+    std::set<std::string_view> seen;
+    for (const std::string& identifier : identifiers) {
+        if (!identifier.empty() && seen.insert(identifier).second) {
+            result.push_back(identifier);
+        }
+    }
+    return result;
 }
 
 } // namespace tolvane

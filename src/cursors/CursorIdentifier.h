@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolvane {
 
@@ -18,5 +19,8 @@ inline constexpr std::string_view numberedCursorPrefix = "com.apple.cursor.";
 std::optional<std::int32_t> numberedCursorID(std::string_view identifier);
 
 std::string numberedCursorIdentifier(std::int32_t cursorID);
+
+// The first occurrence of each string, in order, without empty strings.
+std::vector<std::string> deduplicated(const std::vector<std::string>& identifiers);
 
 } // namespace tolvane

@@ -2,6 +2,7 @@
 
 #include "cursors/CursorSnapshot.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@ struct CursorPayload {
         return images.size() >= 2 && snapshot.size.width >= 24 && snapshot.size.height >= 30;
     }
 };
+
+// Payloads by cursor identifier: a cape's cursors, or what one apply registered.
+using CursorPayloadMap = std::map<std::string, CursorPayload>;
 
 // The renderer's result has the same two fields.
 using DecoratedPayload = CursorPayload;

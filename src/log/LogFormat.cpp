@@ -40,5 +40,8 @@ std::string number(double value) { return shortest(value); }
 std::string number(float value) { return shortest(value); }
 std::string boolean(bool value) { return value ? "true" : "false"; }
 std::string optional(const std::optional<std::string>& value) { return value.value_or("nil"); }
+std::string optional(const std::optional<std::int32_t>& value) {
+    return value ? std::to_string(*value) : "nil";
+}
 
 } // namespace tolvane::logformat

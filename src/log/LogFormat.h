@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,7 @@ std::string number(float value);
 std::string boolean(bool value);
 // "nil" when absent.
 std::string optional(const std::optional<std::string>& value);
+std::string optional(const std::optional<std::int32_t>& value);
 
 } // namespace logformat
 } // namespace tolvane

@@ -17,6 +17,7 @@ struct Color {
 
     static constexpr Color systemRed() { return {1.0, 59.0 / 255.0, 48.0 / 255.0, 1.0}; }
     static constexpr Color systemYellow() { return {1.0, 204.0 / 255.0, 0.0, 1.0}; }
+    static constexpr Color systemPink() { return {1.0, 45.0 / 255.0, 85.0 / 255.0, 1.0}; }
     static constexpr Color white() { return {1.0, 1.0, 1.0, 1.0}; }
     static constexpr Color black() { return {0.0, 0.0, 0.0, 1.0}; }
     static constexpr Color clear() { return {0.0, 0.0, 0.0, 0.0}; }

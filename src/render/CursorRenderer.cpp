@@ -180,18 +180,7 @@ std::optional<Image> CursorRenderer::render(const StandardCursor& cursor,
 std::vector<Image> CursorRenderer::fallbackImages(CursorTemplate cursorTemplate,
                                                   const std::optional<CursorMarker>& marker,
                                                   const StandardCursors& standardCursors) {
-    StandardCursorKind kind = StandardCursorKind::arrow;
-    switch (cursorTemplate) {
-    case CursorTemplate::arrow:
-        kind = StandardCursorKind::arrow;
-        break;
-    case CursorTemplate::iBeam:
-        kind = StandardCursorKind::iBeam;
-        break;
-    case CursorTemplate::pointingHand:
-        kind = StandardCursorKind::pointingHand;
-        break;
-    }
+    const StandardCursorKind kind = standardCursorKind(cursorTemplate);
     std::vector<Image> images;
     for (double scale : {1.0, 2.0, 5.0, 10.0}) {
         // The framework's cursor holds a picture for every density, as its

@@ -54,13 +54,17 @@ std::optional<float> CGSRuntime::cursorScale(std::int32_t connectionID) const {
     return scale;
 }
 
+float CGSRuntime::clampedCursorScale(float scale) {
+    // fmin picks the number over not-a-number, so NaN ends up at the maximum.
+    return std::fmax(std::fmin(scale, maximumCursorScale), minimumCursorScale);
+}
+
 bool CGSRuntime::setCursorScale(std::int32_t connectionID, float scale) const {
     if (setCursorScaleFn == nullptr) {
         AppLog::debug("setCursorScale unavailable: set scale symbol missing");
         return false;
     }
-    // fmin picks the number over not-a-number, so NaN ends up at the maximum.
-    float clamped = std::fmax(std::fmin(scale, maximumCursorScale), minimumCursorScale);
+    const float clamped = clampedCursorScale(scale);
     TVWSStatus status = setCursorScaleFn(connectionID, clamped);
     AppLog::debug("setCursorScale requested=" + logformat::number(scale) +
                   " clamped=" + logformat::number(clamped) + " error=" + std::to_string(status));

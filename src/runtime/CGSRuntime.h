@@ -57,8 +57,10 @@ class CGSRuntime {
     // The displayed cursor as a whole.
     void refreshCursorDisplay(std::int32_t connectionID) const;
     std::optional<float> cursorScale(std::int32_t connectionID) const;
-    // Clamps to 0.5...16.0; not-a-number becomes 16.0.
+    // Sets the scale clamped to 0.5...16.0.
     bool setCursorScale(std::int32_t connectionID, float scale) const;
+    // What setCursorScale passes on: 0.5...16.0; not-a-number becomes 16.0.
+    static float clampedCursorScale(float scale);
     // Moves the scale by 0.3 and straight back so that the cursor is drawn anew.
     void nudgeCursorScale(std::int32_t connectionID) const;
     // Puts every core cursor up to maxCursorID (at most 44) back to the system's own.

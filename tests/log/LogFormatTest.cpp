@@ -34,8 +34,10 @@ TEST(LogFormatTest, NumbersPrintTheShortestDecimalThatReadsBackWithAFraction) {
         EXPECT_EQ(logformat::number(value), text);
     }
     EXPECT_EQ(logformat::number(-std::numeric_limits<float>::infinity()), "-inf");
-    EXPECT_EQ(logformat::optional(std::nullopt), "nil");
+    EXPECT_EQ(logformat::optional(std::optional<std::string>()), "nil");
     EXPECT_EQ(logformat::optional(std::string("42")), "42");
+    EXPECT_EQ(logformat::optional(std::optional<std::int32_t>()), "nil");
+    EXPECT_EQ(logformat::optional(std::optional<std::int32_t>(-7)), "-7");
 }
 
 } // namespace

@@ -1,0 +1,100 @@
+// Restoring: every application sees the system's own cursors and the user's
+// cursor scale again, however the applies and the clock went before.
+#include "ControllerFixture.h"
+
+#include "cursors/Fnv1a.h"
+
+namespace tolvane {
+namespace {
+
+using testing::CursorContents;
+using testing::Lines;
+
+class RestoreTest : public testing::ControllerTest {
+  protected:
+    std::string displayedHash() const { return hexDigest(fnv1a64(server.displayed().bytes)); }
+};
+
+TEST_F(RestoreTest, RestoreGivesBackEveryCursorAndTheScaleEvenWithReactivationsPending) {
+    const CursorContents system = cursors();
+    const std::string systemArrow = displayedHash();
+    makeController();
+    ASSERT_TRUE(apply(CursorStyle::letterBadge, "en"));
+    loop->advance(0.01);
+    EXPECT_EQ(server.scale(), 1.08f);
+    takeLines();
+    for (int restore = 0; restore < 2; ++restore) {
+        ASSERT_TRUE(controller->restoreOriginal());
+        loop->advance(0.5);
+        // Including the vertical I-beam, which the baseline check replaced for decorating.
+        EXPECT_EQ(cursors(), system);
+        EXPECT_EQ(server.scale(), 1.0f);
+        EXPECT_EQ(displayedHash(), systemArrow);
+        EXPECT_EQ(controller->lastAppliedStyleCode(), std::nullopt);
+    }
+    EXPECT_EQ(takeLinesStartingWith("restoreBaselineAliases"),
+              Lines(2, "[INFO] restoreBaselineAliases completed. restored=99 baseline=99 "
+                       "targets=99"));
+}
+
+TEST_F(RestoreTest, HundredAppliesAndRestoresLeaveNothingBehind) {
+    server.resetWithDensities({1});
+    const CursorContents system = cursors();
+    makeController();
+    const CursorStyle styles[] = {CursorStyle::dotBadge, CursorStyle::letterBadge,
+                                  CursorStyle::highContrast};
+    const char* codes[] = {"en", "ru", "de", "ja"};
+    for (int round = 0; round < 100; ++round) {
+        ASSERT_TRUE(apply(styles[round % 3], codes[round % 4], round % 5 == 0));
+        loop->advance(0.01 * (round % 40));
+        ASSERT_TRUE(controller->restoreOriginal());
+        loop->advance(0.4);
+        ASSERT_EQ(cursors(), system) << "round " << round;
+        ASSERT_EQ(server.scale(), 1.0f) << "round " << round;
+    }
+}
+
+TEST_F(RestoreTest, ThePointerSizeTheUserChoosesBecomesTheBaseline) {
+    makeController();
+    ASSERT_TRUE(apply(CursorStyle::dotBadge, "en"));
+    loop->advance(0.5);
+    // The user makes the pointer larger while it is decorated.
+    ASSERT_TRUE(runtime.setCursorScale(connection, 2.0f));
+    takeLines();
+    ASSERT_TRUE(apply(CursorStyle::letterBadge, "en"));
+    EXPECT_EQ(takeLinesStartingWith("Cursor scale changed"),
+              Lines{"[INFO] Cursor scale changed by the user: expected=1.08 current=2.0; taking "
+                    "it as the baseline cursor scale"});
+    EXPECT_EQ(server.scale(), 2.0f * 1.08f);
+    ASSERT_TRUE(controller->restoreOriginal());
+    EXPECT_EQ(server.scale(), 2.0f);
+    // And again while the system's cursors are shown.
+    ASSERT_TRUE(runtime.setCursorScale(connection, 1.5f));
+    ASSERT_TRUE(controller->restoreOriginal());
+    EXPECT_EQ(server.scale(), 1.5f);
+}
+
+TEST_F(RestoreTest, ADestroyedControllerLeavesNoStepsBehind) {
+    makeController();
+    ASSERT_TRUE(apply(CursorStyle::dotBadge, "en"));
+    controller.reset();
+    const std::size_t calls = server.journal().size();
+    loop->advance(1.0);
+    EXPECT_EQ(server.journal().size(), calls);
+}
+
+TEST_F(RestoreTest, WithoutAnyBaselineTheRestoreReportsFailure) {
+    server.injectFault(TVWS_FN_CORE_CURSOR_COPY_IMAGES, TVWS_FAULT_EMPTY_ARRAY);
+    server.injectFault(TVWS_FN_COPY_REGISTERED_CURSOR_IMAGES, TVWS_FAULT_EMPTY_ARRAY);
+    makeController();
+    takeLines();
+    EXPECT_FALSE(controller->restoreOriginal());
+    const Lines lines = takeLines();
+    EXPECT_TRUE(std::find(lines.begin(), lines.end(),
+                          "[WARN] restoreOriginal rebuilt empty baseline count=0") != lines.end());
+    EXPECT_TRUE(lines.back().starts_with(
+        "[INFO] restoreOriginal completed. resetOK=true baselineRestoreCount=0 "));
+}
+
+} // namespace
+} // namespace tolvane
