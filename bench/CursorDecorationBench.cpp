@@ -1,6 +1,5 @@
 // Decorating the simulated window server's whole core cursor set with a
 // letter badge, and saving and loading it as a cape.
-#include "log/AppLog.h"
 #include "capes/CursorCapeStore.h"
 #include "input/InputLanguage.h"
 #include "platform/sim/SimUserFolders.h"
@@ -179,18 +178,3 @@ BENCHMARK(BM_LoadCape)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tolvane
-
-int main(int argc, char** argv) {
-    // Measure the work, not the log; and keep the user's log file untouched.
-    tolvane::testing::TemporaryDirectory logFolder;
-    tolvane::AppLog::configure(
-        {tolvane::Environment(tolvane::EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}),
-         logFolder.path() / "Tolvane.log", nullptr});
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
