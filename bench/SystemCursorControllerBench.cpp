@@ -11,6 +11,7 @@
 #include "platform/sim/SimStandardCursors.h"
 #include "platform/sim/SimUserFolders.h"
 #include "runtime/CGSRuntime.h"
+#include "support/SimulatedWindowServer.h"
 #include "support/TemporaryDirectory.h"
 
 #include <benchmark/benchmark.h>
@@ -49,28 +50,32 @@ struct Desk {
 };
 
 // The floor: seconds for one copy of the pixels of every system cursor (every
-// frame and density), the best of several.
+// frame and density, as the window server holds them), the best of several.
 double floorSeconds(std::size_t& bytes) {
-    CGSRuntime runtime({TOLVANE_SIMWS_PATH});
-    const std::int32_t connection = runtime.mainConnectionID().value_or(0);
-    std::vector<Image> images;
+    const testing::SimulatedWindowServer server(TOLVANE_SIMWS_PATH);
+    std::vector<testing::HeldCursor> cursors;
     for (std::int32_t id = 0; id <= SystemCursorController::maxTrackedCursorID; ++id) {
-        if (auto snapshot = runtime.snapshotCoreCursor(connection, id)) {
-            images.insert(images.end(), snapshot->images.begin(), snapshot->images.end());
+        if (auto cursor = server.systemCursor(id)) {
+            cursors.push_back(std::move(*cursor));
         }
     }
     bytes = 0;
-    for (const Image& image : images) {
-        bytes += image.byteCount();
+    for (const testing::HeldCursor& cursor : cursors) {
+        for (TVWSImageRef image : cursor.images) {
+            bytes += TVWSImageGetBytesPerRow(image) * TVWSImageGetHeight(image);
+        }
     }
     std::vector<unsigned char> target(bytes);
     double best = 1e9;
     for (int round = 0; round < 20; ++round) {
         const auto start = Clock::now();
         unsigned char* out = target.data();
-        for (const Image& image : images) {
-            std::memcpy(out, image.bytes(), image.byteCount());
-            out += image.byteCount();
+        for (const testing::HeldCursor& cursor : cursors) {
+            for (TVWSImageRef image : cursor.images) {
+                const std::size_t size = TVWSImageGetBytesPerRow(image) * TVWSImageGetHeight(image);
+                std::memcpy(out, TVWSImageGetBytes(image), size);
+                out += size;
+            }
         }
         benchmark::DoNotOptimize(target.data());
         benchmark::ClobberMemory();
