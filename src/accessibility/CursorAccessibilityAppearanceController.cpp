@@ -161,19 +161,22 @@ bool CursorAccessibilityAppearanceController::activateSystemCursorAppearanceIfNe
     }
 
     hasUnresolvedCustomizationConflict_ = true;
-    activeSessionBackup_.reset();
     AppLog::error("Failed to auto-disable Accessibility cursor customization (synchronized=" +
                   logformat::boolean(synchronized) +
                   "); native cursor replacement can remain shake/Launchpad-only. Please disable "
                   "custom pointer color manually in System Settings > Accessibility > Display > "
                   "Pointer.");
-    // Part of the override may have been written: the user's values go back first.
+    // Part of the override may have been written: the user's values go back.
     if (applyValues(before)) {
         removeBackupFile();
+        activeSessionBackup_.reset();
         AppLog::info("Put back the user's Accessibility cursor settings after the failed override");
     } else {
+        // Still changed by this run: the restore at quit tries again.
+        activeSessionBackup_ = before;
         AppLog::error("Failed to put back the user's Accessibility cursor settings after the "
-                      "failed override; keeping backup file for the next start");
+                      "failed override; keeping backup file for the next start and trying again "
+                      "at quit");
     }
     return false;
 }
