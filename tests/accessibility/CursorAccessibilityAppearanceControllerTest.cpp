@@ -140,6 +140,18 @@ TEST(CursorAccessibilityTest, OverridesCustomColoursForTheRunAndPutsThemBack) {
     }
 }
 
+TEST(CursorAccessibilityTest, AnUnreadablePreferencesFileCountsAsStandard) {
+    testing::LogCapture log;
+    Home home({});
+    testing::writeFile(home.domain.plistPath(), "<plist><dict>");
+    EXPECT_FALSE(home.controller().activateSystemCursorAppearanceIfNeeded());
+    EXPECT_EQ(testing::readFile(home.domain.plistPath()), "<plist><dict>");
+    EXPECT_THAT(log.takeLines(),
+                ElementsAre(StartsWith("[WARN] Accessibility preferences file unreadable"),
+                            "[INFO] Accessibility cursor appearance already standard; no "
+                            "override needed"));
+}
+
 TEST(CursorAccessibilityTest, RecoversTheBackupOfACrashedRunAndLeavesBadFilesAlone) {
     const Dictionary saved = {{"cursorIsCustomized", true}, {"cursorFill", colour}};
     const std::string recovered = "[WARN] Recovered pending cursor accessibility backup from "
