@@ -40,11 +40,10 @@ class FeedServer {
     std::thread thread_;
 };
 
-// Holds a request in the server until the test opens it; opens itself when
-// it goes, so a failed test never leaves the server waiting.
+// Holds a request in the server until the test opens it.
 class Gate {
   public:
-    ~Gate() { open(); }
+    // Once; later calls do nothing.
     void open() {
         std::call_once(opened_, [this] { promise_.set_value(); });
     }
@@ -129,18 +128,25 @@ TEST_F(UpdaterTest, ServerFailuresFailTheCheck) {
     }
 }
 
-TEST_F(UpdaterTest, BackgroundCheckLeavesTheMainLoopFreeWhileTheServerIsSlow) {
+// A server that holds back its answer, a feed of version 2.0, until the test
+// opens the gate.
+class SlowServerTest : public UpdaterTest {
+  protected:
+    ~SlowServerTest() override { answer.open(); } // so that the server can stop
+
     Gate requested;
     Gate answer;
-    FeedServer server([&](httplib::Server& routes) {
-        routes.Get("/slow", [&](const httplib::Request&, httplib::Response& response) {
+    FeedServer server{[this](httplib::Server& routes) {
+        routes.Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
             requested.open();
             answer.wait();
             response.set_content(R"({"version":"2.0"})", "application/json");
         });
-    });
-    auto updater = makeUpdater(server.url("127.0.0.1", "/slow"));
+    }};
+    std::unique_ptr<FeedUpdater> updater = makeUpdater(server.url("127.0.0.1", "/slow"));
+};
 
+TEST_F(SlowServerTest, BackgroundCheckLeavesTheMainLoopFree) {
     updater->checkForUpdatesInBackground();
     requested.wait();
     session->loop()->drain(); // the main loop runs on while the server holds the answer
@@ -152,18 +158,7 @@ TEST_F(UpdaterTest, BackgroundCheckLeavesTheMainLoopFreeWhileTheServerIsSlow) {
     EXPECT_EQ(alerts()[0].alert.informativeText, "Tolvane 2.0 is now available; you have 1.4.2.");
 }
 
-TEST_F(UpdaterTest, UpdaterDestroyedDuringAReadDropsItsResult) {
-    Gate requested;
-    Gate answer;
-    FeedServer server([&](httplib::Server& routes) {
-        routes.Get("/slow", [&](const httplib::Request&, httplib::Response& response) {
-            requested.open();
-            answer.wait();
-            response.set_content(R"({"version":"2.0"})", "application/json");
-        });
-    });
-    auto updater = makeUpdater(server.url("127.0.0.1", "/slow"));
-
+TEST_F(SlowServerTest, UpdaterDestroyedDuringAReadDropsItsResult) {
     updater->checkForUpdates();
     requested.wait();
     updater.reset();
