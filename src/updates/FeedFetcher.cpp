@@ -3,9 +3,8 @@
 #include "platform/FileIO.h"
 #include "updates/UpdateFeed.h"
 
-#include <httplib.h>
-
 #include <exception>
+#include <httplib.h>
 
 namespace tolvane {
 

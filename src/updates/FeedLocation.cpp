@@ -23,7 +23,7 @@ Result<FeedLocation> FeedLocation::parse(std::string_view text) {
         return Failure{"feed location refused: it holds control characters"};
     }
     auto location = startsWithIgnoringCase(text, "http://") ? parseLoopbackHTTP(text.substr(7))
-                                               : parseFile(text);
+                                                            : parseFile(text);
     if (!location) {
         return Failure{"feed location refused (" + location.error() + "): " + std::string(text)};
     }

@@ -12,8 +12,7 @@ namespace tolvane {
 
 inline bool startsWithIgnoringCase(std::string_view text, std::string_view lowercasePrefix) {
     return text.size() >= lowercasePrefix.size() &&
-           lowercasedASCII(std::string(text.substr(0, lowercasePrefix.size()))) ==
-               lowercasePrefix;
+           lowercasedASCII(std::string(text.substr(0, lowercasePrefix.size()))) == lowercasePrefix;
 }
 
 // C0 controls and DEL; line feeds, carriage returns and tabs only when they

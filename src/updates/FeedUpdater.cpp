@@ -8,7 +8,9 @@ namespace tolvane {
 
 namespace {
 
-const char* triggerName(bool byUser) { return byUser ? "user" : "background"; }
+const char* triggerName(bool byUser) {
+    return byUser ? "user" : "background";
+}
 
 Result<UpdateFeed> readFeed(const FeedLocation& location) {
     auto document = FeedFetcher::fetch(location);
@@ -59,9 +61,13 @@ bool FeedUpdater::automaticallyChecksForUpdates() const {
     return true;
 }
 
-void FeedUpdater::checkForUpdatesInBackground() { startCheck(false); }
+void FeedUpdater::checkForUpdatesInBackground() {
+    startCheck(false);
+}
 
-void FeedUpdater::checkForUpdates() { startCheck(true); }
+void FeedUpdater::checkForUpdates() {
+    startCheck(true);
+}
 
 void FeedUpdater::startCheck(bool byUser) {
     if (!feedLocation_) {
@@ -109,8 +115,8 @@ void FeedUpdater::finishCheck(const Result<UpdateFeed>& feed) {
 }
 
 void FeedUpdater::report(const Result<UpdateFeed>& feed, bool byUser) {
-    std::string fields = std::string(" current=") + currentVersion_.text() +
-                         " trigger=" + triggerName(byUser);
+    std::string fields =
+        std::string(" current=") + currentVersion_.text() + " trigger=" + triggerName(byUser);
     if (!feed) {
         AppLog::warn("Update check failed: " + feed.error() + fields);
         if (byUser) {
@@ -129,6 +135,8 @@ void FeedUpdater::report(const Result<UpdateFeed>& feed, bool byUser) {
     }
 }
 
-void FeedUpdater::present(Alert alert) { application_.runModal(alert); }
+void FeedUpdater::present(Alert alert) {
+    application_.runModal(alert);
+}
 
 } // namespace tolvane

@@ -17,14 +17,14 @@ Alert oneButtonAlert(std::string message, std::string informative, AlertStyle st
 
 Alert UpdateAlerts::upToDate(const Version& current) {
     return oneButtonAlert("You're up to date!",
-                         "Tolvane " + current.text() +
-                             " is currently the newest version available.",
-                         AlertStyle::informational);
+                          "Tolvane " + current.text() +
+                              " is currently the newest version available.",
+                          AlertStyle::informational);
 }
 
 Alert UpdateAlerts::updateAvailable(const UpdateFeed& feed, const Version& current) {
-    std::string text = "Tolvane " + feed.version().text() + " is now available; you have " +
-                       current.text() + ".";
+    std::string text =
+        "Tolvane " + feed.version().text() + " is now available; you have " + current.text() + ".";
     if (!feed.releaseNotes().empty()) {
         text += "\n\n" + feed.releaseNotes();
     }
@@ -32,14 +32,14 @@ Alert UpdateAlerts::updateAvailable(const UpdateFeed& feed, const Version& curre
         text += "\n\nGet it from " + *feed.downloadURL();
     }
     return oneButtonAlert("A new version of Tolvane is available!", std::move(text),
-                         AlertStyle::informational);
+                          AlertStyle::informational);
 }
 
 Alert UpdateAlerts::checkFailed() {
     return oneButtonAlert("Update check failed",
-                         "Tolvane could not find out whether a newer version is available. "
-                         "Please try again later.",
-                         AlertStyle::warning);
+                          "Tolvane could not find out whether a newer version is available. "
+                          "Please try again later.",
+                          AlertStyle::warning);
 }
 
 } // namespace tolvane

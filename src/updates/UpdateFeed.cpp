@@ -12,8 +12,7 @@ using Json = nlohmann::json;
 
 // The member's text, none when it is absent, or why it is unacceptable.
 Result<std::optional<std::string>> optionalText(const Json& object, const char* name,
-                                                std::size_t maximumBytes,
-                                                bool lineBreaksAllowed) {
+                                                std::size_t maximumBytes, bool lineBreaksAllowed) {
     auto member = object.find(name);
     if (member == object.end()) {
         return std::optional<std::string>();

@@ -1,10 +1,9 @@
 #include "UpdaterFixture.h"
 
-#include <gmock/gmock.h>
-#include <httplib.h>
-
 #include <functional>
 #include <future>
+#include <gmock/gmock.h>
+#include <httplib.h>
 #include <mutex>
 #include <thread>
 
@@ -63,7 +62,8 @@ void serve(httplib::Server& server, const std::string& path, const std::string& 
 
 TEST_F(UpdaterTest, ChecksAFeedServedOnThisMachine) {
     FeedServer server([](httplib::Server& routes) {
-        serve(routes, "/feed.json", R"({"version":"1.5","notes":"Dots.","url":"http://127.0.0.1/get"})");
+        serve(routes, "/feed.json",
+              R"({"version":"1.5","notes":"Dots.","url":"http://127.0.0.1/get"})");
         serve(routes, "/current.json", R"({"version":"1.4.2"})");
     });
 
@@ -123,8 +123,8 @@ TEST_F(UpdaterTest, ServerFailuresFailTheCheck) {
         settle();
         ASSERT_EQ(alerts().size(), shown + 1);
         EXPECT_EQ(alerts().back().alert.messageText, "Update check failed");
-        EXPECT_EQ(log.takeLines().back(), "[WARN] Update check failed: " + test.reason +
-                                              " current=1.4.2 trigger=user");
+        EXPECT_EQ(log.takeLines().back(),
+                  "[WARN] Update check failed: " + test.reason + " current=1.4.2 trigger=user");
     }
 }
 

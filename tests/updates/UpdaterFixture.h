@@ -5,7 +5,6 @@
 #include "updates/FeedUpdater.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <optional>
 #include <string>
