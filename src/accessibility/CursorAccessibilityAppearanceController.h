@@ -44,7 +44,8 @@ class CursorAccessibilityAppearanceController {
 
     // Puts back the values of a backup file that an earlier run left behind.
     void recoverPreviousSessionIfNeeded();
-    // True when this call switched custom pointer colours off.
+    // Once a run, after the recovery. True when this call switched custom
+    // pointer colours off.
     bool activateSystemCursorAppearanceIfNeeded();
     void restoreOriginalAppearanceIfNeeded();
 
