@@ -1,15 +1,118 @@
 #pragma once
 
+#include "accessibility/CursorAccessibilityAppearanceController.h"
+#include "app/CursorPreferences.h"
+#include "capes/CursorCapeStore.h"
+#include "cursors/SystemCursorController.h"
+#include "input/InputLanguage.h"
+#include "input/LanguageDetector.h"
 #include "platform/Application.h"
+#include "platform/Bundle.h"
+#include "platform/DefaultsStore.h"
+#include "platform/Environment.h"
+#include "platform/InputSourceServices.h"
+#include "platform/PreferenceDomain.h"
+#include "platform/RunLoop.h"
+#include "platform/StandardCursors.h"
+#include "platform/StatusBar.h"
+#include "platform/Updater.h"
+#include "platform/UserFolders.h"
+#include "runtime/CGSRuntime.h"
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace tolvane {
 
-// The status-item application. It launches with the application and puts
-// everything back when the application terminates.
+// What the application object takes from the desktop and the process.
+struct TrayAppContext {
+    std::shared_ptr<RunLoop> loop;
+    Application& application;
+    StatusBar& statusBar;
+    InputSourceServices& inputSources;
+    DefaultsStore& defaults;
+    // The Accessibility preferences, whose pointer colours are overridden for the run.
+    PreferenceDomain& accessibilityPreferences;
+    const UserFolders& folders;
+    const Bundle& bundle;
+    const StandardCursors& standardCursors;
+    CGSRuntime& runtime;
+    CursorCapeStore& capeStore;
+    Environment environment;
+    // Makes the updater, started, at launch.
+    std::function<std::unique_ptr<Updater>()> makeUpdater;
+};
+
+// The status-item application. At launch it takes the Accessibility override,
+// captures the system's cursors and decorates the pointer for the current
+// language; every input source change then re-decorates it; when the
+// application terminates, by any road, everything is put back.
 class TolvaneTrayApp final : public ApplicationDelegate {
-public:
-    void applicationDidFinishLaunching() override {}
-    void applicationWillTerminate() override {}
+  public:
+    // The highest cursor number the start-up hard reset asks for.
+    static constexpr std::int32_t maxTrackedCursorID = 101;
+    // After an apply the watchdog takes seed changes as the application's own.
+    static constexpr double watchdogReapplyCooldown = 1.0;
+
+    // Creates the collaborators only: no window-server call, no menu, no log line.
+    explicit TolvaneTrayApp(TrayAppContext context);
+    // Nothing it scheduled runs afterwards.
+    ~TolvaneTrayApp() override;
+    TolvaneTrayApp(const TolvaneTrayApp&) = delete;
+    TolvaneTrayApp& operator=(const TolvaneTrayApp&) = delete;
+
+    void applicationDidFinishLaunching() override;
+    void applicationWillTerminate() override;
+
+    // Notification and menu entry points.
+    void onInputSourceChanged();
+    void forceApply();
+    void restoreSystemCursors();
+
+    const std::shared_ptr<StatusItem>& statusItem() const { return statusItem_; }
+
+  private:
+    // Refresh pipeline (TolvaneTrayApp+Refresh.cpp).
+    void refreshStateAndApplyCursor(bool force, const std::string& trigger);
+    bool applyCursor(const InputLanguage& language);
+    void updateMenu(const LanguageState& state);
+    void scheduleStabilizationReapply(const InputLanguage& expectedLanguage, int attempt);
+    void runStabilizationReapply(const InputLanguage& expectedLanguage, int attempt);
+    void cancelStabilizationReapplies();
+    void handleCursorSeedWatchdogTick();
+    std::optional<std::int32_t> currentCursorSeed() const;
+    std::optional<std::string> currentCursorFingerprint() const;
+
+    // Menu (TolvaneTrayApp+Menu.cpp).
+    void setupTrayMenu();
+
+    void stopTimersAndObservers();
+    void startUpdater();
+
+    TrayAppContext context_;
+    LanguageDetector detector_;
+    CursorPreferences preferences_;
+    CursorAccessibilityAppearanceController accessibilityAppearanceController_;
+    std::unique_ptr<SystemCursorController> cursorController_;
+    std::unique_ptr<Updater> updater_;
+    std::shared_ptr<StatusItem> statusItem_;
+
+    std::optional<InputLanguage> lastLanguage_;
+    std::optional<std::string> lastLanguageCode_;
+    std::optional<std::string> lastInputSourceID_;
+    std::optional<InputSourceServices::ObserverID> inputSourceObserver_;
+    std::optional<Cancellable> inputSourcePollTimer_;
+    std::optional<Cancellable> cursorSeedWatchdogTimer_;
+    std::optional<std::int32_t> lastObservedCursorSeed_;
+    bool isWatchdogReapplyInProgress_ = false;
+    double watchdogSuppressedUntil_ = -std::numeric_limits<double>::infinity();
+    std::vector<Cancellable> stabilizationReapplyWorkItems_;
+    bool enableCursorSeedWatchdog_;
 };
 
 } // namespace tolvane

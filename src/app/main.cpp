@@ -1,13 +1,14 @@
-#include "log/AppLog.h"
 #include "app/ProcessEntry.h"
 #include "app/TolvaneTrayApp.h"
+#include "log/AppLog.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/RunLoop.h"
 #include "platform/sim/SimSession.h"
-
-#include <unistd.h>
+#include "platform/sim/SimStandardCursors.h"
+#include "updates/FeedUpdater.h"
 
 #include <memory>
+#include <unistd.h>
 
 using namespace tolvane;
 
@@ -24,9 +25,9 @@ std::filesystem::path currentDirectory() {
 std::filesystem::path sessionHome(const Environment& environment) {
     auto dataHome = environment.value("XDG_DATA_HOME").value_or("");
     if (dataHome.empty()) {
-        dataHome = (std::filesystem::path(environment.value("HOME").value_or("/tmp")) / ".local" /
-                    "share")
-                       .string();
+        dataHome =
+            (std::filesystem::path(environment.value("HOME").value_or("/tmp")) / ".local" / "share")
+                .string();
     }
     return std::filesystem::path(dataHome) / "tolvane" / "session";
 }
@@ -37,8 +38,7 @@ int main(int argc, char** argv) {
     // Before any thread exists, so that every thread inherits the mask.
     blockTerminationSignals();
 
-    ProcessContext context{Environment::process(),
-                           std::vector<std::string>(argv, argv + argc),
+    ProcessContext context{Environment::process(), std::vector<std::string>(argv, argv + argc),
                            [](int descriptor) { return isatty(descriptor) == 1; },
                            currentDirectory()};
     SimSession::Options options;
@@ -52,8 +52,20 @@ int main(int argc, char** argv) {
     }
 
     AppLog::clearFile();
+    CGSRuntime& runtime = CGSRuntime::shared();
+    runtime.setEventServices(session.events());
+    SimStandardCursors standardCursors;
     SimApplication& application = session.application();
-    static TolvaneTrayApp delegate;
+    TolvaneTrayApp delegate(
+        TrayAppContext{session.loop(), application, session.statusBar(), *session.inputSources(),
+                       *session.defaults(), *session.preferenceDomain("com.apple.universalaccess"),
+                       *session.folders(), session.bundle(), standardCursors, runtime,
+                       CursorCapeStore::shared(*session.folders()), context.environment, [&] {
+                           return std::make_unique<FeedUpdater>(
+                               application, *session.defaults(), session.loop(),
+                               std::make_shared<SerialQueue>("com.tolvane.updates"),
+                               context.environment.value(FeedUpdater::feedLocationVariable));
+                       }});
     application.setDelegate(&delegate);
     application.setActivationPolicy(ActivationPolicy::accessory);
     installGracefulTerminationHandlers(*session.loop(), application);

@@ -11,16 +11,14 @@
 #include "support/SimulatedWindowServer.h"
 #include "support/TemporaryDirectory.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 #include <memory>
 
 namespace tolvane::testing {
 
 using Lines = std::vector<std::string>;
-using CursorContents = std::map<std::string, CursorContent>;
 
 // The real controller on a fresh simulated window server bound by path, as the
 // program binds it, with a manual clock, a temporary home for capes and the
@@ -41,8 +39,8 @@ class ControllerTest : public ::testing::Test {
     }
 
     SystemCursorController& makeController(EnvironmentMap environment = {}) {
-        controller = std::make_unique<SystemCursorController>(
-            runtime, capes, standardCursors, loop, Environment(std::move(environment)));
+        controller = std::make_unique<SystemCursorController>(runtime, capes, standardCursors, loop,
+                                                              Environment(std::move(environment)));
         return *controller;
     }
 
@@ -69,7 +67,8 @@ class ControllerTest : public ::testing::Test {
         Lines lines = log.takeLines();
         std::erase_if(lines, [&](const std::string& line) {
             const auto message = line.find("] ");
-            return message == std::string::npos || line.compare(message + 2, text.size(), text) != 0;
+            return message == std::string::npos ||
+                   line.compare(message + 2, text.size(), text) != 0;
         });
         return lines;
     }

@@ -22,8 +22,12 @@ std::optional<HeldCursor> held(int result, TVWSCursorInfo& info) {
     if (result != 0) {
         return std::nullopt;
     }
-    HeldCursor cursor{info.size,          info.hotSpot, info.frameCount,
-                      info.frameDuration, {},           WindowServerObject(info.images),
+    HeldCursor cursor{info.size,
+                      info.hotSpot,
+                      info.frameCount,
+                      info.frameDuration,
+                      {},
+                      WindowServerObject(info.images),
                       info.isSystemArtwork != 0};
     for (std::size_t index = 0; index < TVWSArrayGetCount(info.images); ++index) {
         cursor.images.push_back(TVWSArrayGetValueAtIndex(info.images, index));
@@ -95,6 +99,10 @@ std::vector<std::string> SimulatedWindowServer::calls(const std::string& symbolN
     return matching;
 }
 
+void SimulatedWindowServer::simulateForeignCursorChange(const char* name) const {
+    expectApplies(SIMWS(tvws_simulate_foreign_cursor_change)(name));
+}
+
 std::string SimulatedWindowServer::displayedName() const {
     std::unique_ptr<char, decltype(&tvws_free)> name(SIMWS(tvws_copy_displayed_name)(),
                                                      SIMWS(tvws_free));
@@ -138,8 +146,8 @@ std::vector<std::string> SimulatedWindowServer::registeredNames(TVWSScope scope)
     return result;
 }
 
-std::map<std::string, CursorContent> SimulatedWindowServer::contents(TVWSScope scope) const {
-    std::map<std::string, CursorContent> result;
+CursorContents SimulatedWindowServer::contents(TVWSScope scope) const {
+    CursorContents result;
     for (const std::string& name : registeredNames(scope)) {
         std::optional<HeldCursor> cursor = registeredCursor(scope, name.c_str());
         if (!cursor) {
@@ -149,8 +157,8 @@ std::map<std::string, CursorContent> SimulatedWindowServer::contents(TVWSScope s
         content = {cursor->size, cursor->hotSpot, cursor->frameCount, cursor->frameDuration, {}};
         for (TVWSImageRef image : cursor->images) {
             const unsigned char* bytes = TVWSImageGetBytes(image);
-            content.images.emplace_back(
-                bytes, bytes + TVWSImageGetHeight(image) * TVWSImageGetBytesPerRow(image));
+            content.images.emplace_back(bytes, bytes + TVWSImageGetHeight(image) *
+                                                           TVWSImageGetBytesPerRow(image));
         }
     }
     return result;

@@ -38,6 +38,8 @@ struct CursorContent {
     }
 };
 
+using CursorContents = std::map<std::string, CursorContent>;
+
 // The cursor on screen, as CGSGetGlobalCursorData hands it out.
 struct DisplayedCursor {
     std::vector<unsigned char> bytes;
@@ -70,6 +72,8 @@ class SimulatedWindowServer {
     // Journal lines since the reset whose exported name is `symbolName`.
     std::vector<std::string> calls(const std::string& symbolName) const;
 
+    // Another application shows the globally registered cursor of that name.
+    void simulateForeignCursorChange(const char* name) const;
     std::string displayedName() const;
     DisplayedCursor displayed() const;
     std::int32_t seed() const;
@@ -78,7 +82,7 @@ class SimulatedWindowServer {
     std::optional<HeldCursor> registeredCursor(TVWSScope scope, const char* name) const;
     std::vector<std::string> registeredNames(TVWSScope scope) const;
     // Every cursor registered in the scope, by name.
-    std::map<std::string, CursorContent> contents(TVWSScope scope) const;
+    CursorContents contents(TVWSScope scope) const;
     std::optional<HeldCursor> systemCursor(std::int32_t number) const;
 
   private:

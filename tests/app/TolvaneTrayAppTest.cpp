@@ -1,0 +1,233 @@
+// The application on the simulated session: launch, layout switches, what keeps
+// the badge in place, and termination.
+#include "TrayAppFixture.h"
+#include "platform/sim/SimInputSourceServices.h"
+
+namespace tolvane {
+namespace {
+
+using testing::Lines;
+using testing::TrayAppTest;
+
+Color fillOf(const std::string& code) {
+    return CursorStyle(CursorStyle::letterBadge)
+        .marker(InputLanguage::make(code, code, code))
+        ->fillColor;
+}
+
+bool contains(const Lines& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::ptrdiff_t indexOf(const Lines& lines, const std::string& prefix) {
+    auto found = std::find_if(lines.begin(), lines.end(),
+                              [&](const std::string& line) { return line.starts_with(prefix); });
+    return found == lines.end() ? -1 : found - lines.begin();
+}
+
+class LaunchedAppTest : public TrayAppTest {
+  protected:
+    // The user's own pointer colours, set in the Accessibility settings.
+    void customizePointerColours() {
+        auto& domain = *session->preferenceDomain(accessibilityDomain);
+        domain.setValue("cursorIsCustomized", PropertyList(true));
+        domain.setValue("cursorFill", PropertyList(PropertyList::Data{1, 2, 3, 4}));
+        ASSERT_TRUE(domain.synchronize());
+        userColours = testing::readFile(accessibilityFile());
+    }
+    std::filesystem::path accessibilityFile() {
+        return session->folders()->preferencesDirectory() /
+               (std::string(accessibilityDomain) + ".plist");
+    }
+    std::string userColours;
+};
+
+TEST_F(LaunchedAppTest, LaunchTakesTheOverrideResetsThenCapturesAndDecoratesThePointer) {
+    customizePointerColours();
+    const testing::CursorContents system = server.contents(TVWS_SCOPE_GLOBAL);
+    launch();
+    const Lines lines = takeLines();
+    const std::vector<std::string> order{
+        "[WARN] Applied temporary cursor accessibility override",
+        "[INFO] Accessibility cursor override active=true",
+        "[INFO] hardResetSystemCursors completed.",
+        "[INFO] Startup hard reset before controller init: true",
+        "[INFO] SystemCursorController init.",
+        "[INFO] captureOriginalCursors completed. captured=99",
+        "[INFO] Tolvane launch. logFile=" + AppLog::filePath().string() +
+            " verbose=true runtimeAvailable=true verified=true",
+        "[INFO] Sparkle updater initialized",
+        "[INFO] Sparkle launch background check requested",
+        "[INFO] Input source observer installed: "
+        "com.apple.Carbon.TISNotifySelectedKeyboardInputSourceChanged",
+        "[INFO] Input source polling fallback started: interval=0.25s",
+        "[INFO] Cursor seed watchdog disabled (set TOLVANE_ENABLE_SEED_WATCHDOG=1 to enable)",
+        "[INFO] Applying cursor for language=en badge=En style=letterBadge marker=custom",
+        "[INFO] Apply requested trigger=launch force=true languageChanged=true "
+        "sourceChanged=true prevCode=nil newCode=en prevSource=nil "
+        "newSource=com.apple.keylayout.ABC applied=true"};
+    std::ptrdiff_t previous = -1;
+    for (const std::string& line : order) {
+        const std::ptrdiff_t index = indexOf(lines, line);
+        EXPECT_GT(index, previous) << line;
+        previous = index;
+    }
+    EXPECT_EQ(updater_->backgroundChecks, 1);
+    EXPECT_EQ(title(), "TV [En]");
+    EXPECT_GT(displayedPixelsOf(fillOf("en")), 0);
+    // The baseline is the system's own: a restore gives it back exactly.
+    session->application().terminate();
+    EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), system);
+    EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
+}
+
+TEST_F(LaunchedAppTest, ThePointerFollowsEverySwitchAndAnUnchangedPollCostsNothing) {
+    launch();
+    auto& sources = *session->inputSources();
+    sources.switchTo("com.apple.keylayout.Russian");
+    session->loop()->drain();
+    EXPECT_EQ(title(), "TV [Ру]");
+    EXPECT_GT(displayedPixelsOf(fillOf("ru")), 0);
+    EXPECT_EQ(displayedPixelsOf(fillOf("en")), 0);
+
+    // No notification: the poll finds the switch within a quarter second.
+    sources.switchWithoutNotification("com.apple.keylayout.German");
+    advance(0.25);
+    EXPECT_EQ(title(), "TV [DE]");
+    EXPECT_GT(displayedPixelsOf(fillOf("de")), 0);
+
+    // Nothing changed: once the launch's re-activations are done, no
+    // window-server call at all.
+    advance(0.1);
+    const std::size_t calls = server.journal().size();
+    log.takeLines();
+    advance(1.0);
+    EXPECT_EQ(server.journal().size(), calls);
+    EXPECT_EQ(takeLinesStartingWith("Apply skipped"),
+              Lines(4, "[DEBUG] Apply skipped trigger=poll code/source unchanged"));
+
+    // Another layout of the same language still applies.
+    sources.install(SimInputSourceServices::keyboardSource(
+        "com.example.keylayout.German2", "German II", std::vector<std::string>{"de"}));
+    sources.switchTo("com.example.keylayout.German2");
+    session->loop()->drain();
+    EXPECT_TRUE(contains(takeLines(),
+                         "[INFO] Apply requested trigger=input-source-notification force=false "
+                         "languageChanged=false sourceChanged=true prevCode=de newCode=de "
+                         "prevSource=com.apple.keylayout.German "
+                         "newSource=com.example.keylayout.German2 applied=true"));
+}
+
+TEST_F(LaunchedAppTest, StabilizationReappliesComeAtTheirTimesUntilANewApplyCancelsThem) {
+    // Without the cursor's data no apply can be seen to change it.
+    server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
+    launch();
+    // Each reapply comes exactly at its time after the launch, not before.
+    const double start = session->loop()->now();
+    log.takeLines();
+    for (double due : {0.45, 1.45, 3.25}) {
+        session->loop()->runUntil(start + due - 0.01);
+        EXPECT_TRUE(takeLinesStartingWith("Stabilization reapply").empty()) << due;
+        session->loop()->runUntil(start + due);
+        EXPECT_EQ(takeLinesStartingWith("Stabilization reapply").size(), 1u) << due;
+    }
+    advance(5.0);
+    EXPECT_TRUE(takeLinesStartingWith("Stabilization reapply").empty());
+
+    // A switch before the first reapply cancels the chain of the earlier apply.
+    session->inputSources()->switchTo("com.apple.keylayout.Russian");
+    advance(0.3);
+    session->inputSources()->switchTo("com.apple.keylayout.German");
+    advance(0.3);
+    log.takeLines();
+    advance(0.3);
+    EXPECT_TRUE(takeLinesStartingWith("Stabilization reapply attempt=1 language=ru").empty());
+}
+
+TEST_F(LaunchedAppTest, TheWatchdogAbsorbsItsOwnChangesAndReappliesAfterAForeignOne) {
+    launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "Yes"}});
+    const std::string decorated = displayedHash();
+    // Within a second of an apply a change is taken as the application's own.
+    advance(0.4);
+    server.simulateForeignCursorChange("com.apple.coregraphics.IBeam");
+    advance(0.4);
+    EXPECT_TRUE(takeLinesStartingWith("Cursor seed watchdog detected").empty());
+    // Later, another application's cursor is answered by one reapply.
+    advance(1.0);
+    server.simulateForeignCursorChange("com.apple.coregraphics.Crosshair");
+    advance(3.0);
+    EXPECT_EQ(takeLinesStartingWith("Cursor seed watchdog detected").size(), 1u);
+    EXPECT_EQ(displayedHash(), decorated);
+
+    // After "Restore OS cursor" the system's cursors stay for five seconds.
+    app->restoreSystemCursors();
+    EXPECT_EQ(title(), "TV [En]");
+    advance(2.0);
+    server.simulateForeignCursorChange("com.apple.coregraphics.IBeam");
+    advance(2.0);
+    EXPECT_TRUE(takeLinesStartingWith("Cursor seed watchdog detected").empty());
+    advance(2.0);
+    server.simulateForeignCursorChange("com.apple.coregraphics.Crosshair");
+    advance(0.4);
+    EXPECT_EQ(takeLinesStartingWith("Cursor seed watchdog detected").size(), 1u);
+}
+
+TEST_F(LaunchedAppTest, OwnReappliesNeverWakeTheWatchdogAndARestoreStopsThem) {
+    server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
+    launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "1"}});
+    advance(10.0);
+    Lines lines = takeLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) {
+                                return l.find("Stabilization reapply") != std::string::npos;
+                            }),
+              3);
+    EXPECT_EQ(indexOf(lines, "[INFO] Cursor seed watchdog detected"), -1);
+
+    // A restore with reapplies pending: the system's cursors stay.
+    const testing::CursorContents decoratedBefore = server.contents(TVWS_SCOPE_GLOBAL);
+    app->forceApply();
+    app->restoreSystemCursors();
+    const testing::CursorContents restored = server.contents(TVWS_SCOPE_GLOBAL);
+    advance(4.0);
+    EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), restored);
+    EXPECT_NE(restored, decoratedBefore);
+    EXPECT_TRUE(takeLinesStartingWith("Stabilization reapply").empty());
+}
+
+TEST_F(LaunchedAppTest, TheSystemStyleShowsTheSystemCursorsWithoutReapplies) {
+    ASSERT_TRUE(
+        session->defaults()->setObject(CursorPreferences::globalStyleKey, PropertyList("system")));
+    const testing::CursorContents system = server.contents(TVWS_SCOPE_GLOBAL);
+    launch();
+    session->inputSources()->switchTo("com.apple.keylayout.Russian");
+    advance(4.0);
+    EXPECT_EQ(title(), "TV [Ру]");
+    EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), system);
+    const Lines lines = takeLines();
+    EXPECT_TRUE(contains(lines, "[INFO] Applying cursor for language=ru badge=Ру style=system "
+                                "marker=system"));
+    EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
+}
+
+TEST_F(LaunchedAppTest, TerminationStopsEverythingAndPutsEverythingBack) {
+    customizePointerColours();
+    server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
+    const testing::CursorContents system = server.contents(TVWS_SCOPE_GLOBAL);
+    launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "1"}});
+    advance(0.2); // a stabilization reapply is pending
+    session->application().terminate();
+    const std::size_t calls = server.journal().size();
+    advance(10.0);
+    EXPECT_EQ(server.journal().size(), calls);
+    EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), system);
+    EXPECT_EQ(server.scale(), 1.0f);
+    EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
+    EXPECT_EQ(session->inputSources()->observerCount(), 0u);
+    const Lines lines = takeLines();
+    EXPECT_TRUE(contains(lines, "[INFO] Termination restoreOriginal: true"));
+    EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
+}
+
+} // namespace
+} // namespace tolvane

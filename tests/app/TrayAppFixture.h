@@ -1,0 +1,118 @@
+#pragma once
+
+#include "app/TolvaneTrayApp.h"
+#include "cursors/Fnv1a.h"
+#include "platform/sim/SimStandardCursors.h"
+#include "runtime/CGSRuntime.h"
+#include "support/LogCapture.h"
+#include "support/SimulatedWindowServer.h"
+#include "support/TestSession.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace tolvane::testing {
+
+using Lines = std::vector<std::string>;
+
+// Counts what the application asks of the updater.
+class RecordingUpdater final : public Updater {
+  public:
+    explicit RecordingUpdater(bool automaticChecks) : automaticChecks_(automaticChecks) {}
+    bool automaticallyChecksForUpdates() const override { return automaticChecks_; }
+    void checkForUpdatesInBackground() override { ++backgroundChecks; }
+    void checkForUpdates() override { ++userChecks; }
+
+    int backgroundChecks = 0;
+    int userChecks = 0;
+
+  private:
+    bool automaticChecks_;
+};
+
+// The real application object on a simulated session and the simulated window
+// server, with the manual clock: tests launch it, switch layouts as a user
+// would and look at the status title, the displayed cursor, the files and the log.
+class TrayAppTest : public ::testing::Test {
+  protected:
+    static constexpr const char* accessibilityDomain = "com.apple.universalaccess";
+
+    TrayAppTest() {
+        server.resetWithDensities({1, 2});
+        log.takeLines();
+    }
+    ~TrayAppTest() override {
+        app.reset();
+        server.reset();
+    }
+
+    TolvaneTrayApp& makeApp(EnvironmentMap environment = {}) {
+        app = std::make_unique<TolvaneTrayApp>(TrayAppContext{
+            session->loop(), session->application(), session->statusBar(), *session->inputSources(),
+            *session->defaults(), *session->preferenceDomain(accessibilityDomain),
+            *session->folders(), session->bundle(), standardCursors, runtime, capes,
+            Environment(std::move(environment)), [this] {
+                auto updater = std::make_unique<RecordingUpdater>(true);
+                updater_ = updater.get();
+                return updater;
+            }});
+        session->application().setDelegate(app.get());
+        return *app;
+    }
+    TolvaneTrayApp& launch(EnvironmentMap environment = {}) {
+        makeApp(std::move(environment)).applicationDidFinishLaunching();
+        return *app;
+    }
+    void advance(double seconds) { session->loop()->advance(seconds); }
+
+    std::string title() const { return app->statusItem()->button()->title(); }
+    std::string displayedHash() const { return hexDigest(fnv1a64(server.displayed().bytes)); }
+    // How many opaque pixels of the colour the cursor on screen shows.
+    int displayedPixelsOf(const Color& color) const;
+
+    // The log lines since the last call, without debug lines.
+    Lines takeLines() {
+        Lines lines = log.takeLines();
+        std::erase_if(lines, [](const std::string& line) { return line.starts_with("[DEBUG]"); });
+        return lines;
+    }
+    // Lines since the last call whose message begins with the text.
+    Lines takeLinesStartingWith(const std::string& text) {
+        Lines lines = log.takeLines();
+        std::erase_if(lines, [&](const std::string& line) {
+            const auto message = line.find("] ");
+            return message == std::string::npos ||
+                   line.compare(message + 2, text.size(), text) != 0;
+        });
+        return lines;
+    }
+
+    LogCapture log;
+    TestSession session;
+    SimulatedWindowServer server{TOLVANE_SIMWS_PATH};
+    CGSRuntime runtime{{TOLVANE_SIMWS_PATH}, session->events()};
+    CursorCapeStore capes{*session->folders()};
+    SimStandardCursors standardCursors;
+    RecordingUpdater* updater_ = nullptr;
+    std::unique_ptr<TolvaneTrayApp> app;
+};
+
+inline int TrayAppTest::displayedPixelsOf(const Color& color) const {
+    const DisplayedCursor cursor = server.displayed();
+    const auto near = [](unsigned char actual, double expected) {
+        return std::abs(static_cast<double>(actual) - expected * 255) <= 1.5;
+    };
+    int count = 0;
+    for (std::size_t offset = 0; offset + 3 < cursor.bytes.size(); offset += 4) {
+        // Premultiplied ARGB words, little endian: blue, green, red, alpha.
+        const unsigned char* pixel = &cursor.bytes[offset];
+        if (pixel[3] == 255 && near(pixel[2], color.red) && near(pixel[1], color.green) &&
+            near(pixel[0], color.blue)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace tolvane::testing
