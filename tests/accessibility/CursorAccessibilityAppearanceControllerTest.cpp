@@ -345,7 +345,8 @@ TEST(CursorAccessibilityTest, ABackupThatCannotBeWrittenLeavesTheOverrideInMemor
                     StartsWith("[ERROR] Failed to persist cursor accessibility backup: "));
         controller.restoreOriginalAppearanceIfNeeded();
         EXPECT_EQ(home.settings(), user);
-        LineMatchers lines = {applied + "true applied=true keys=cursorFill"};
+        LineMatchers lines;
+        lines.emplace_back(applied + "true applied=true keys=cursorFill");
         if (row.removalFails) {
             lines.push_back(StartsWith("[WARN] Failed to remove cursor accessibility backup: "
                                        "cannot remove " +
