@@ -73,6 +73,10 @@ void FeedUpdater::startCheck(bool byUser) {
     if (!feedLocation_) {
         AppLog::info(std::string("Update check skipped: no update feed is configured trigger=") +
                      triggerName(byUser));
+        // A user who asked is told, so that the menu item does not seem dead.
+        if (byUser) {
+            present(UpdateAlerts::notSetUp(currentVersion_));
+        }
         return;
     }
     if (!*feedLocation_) {

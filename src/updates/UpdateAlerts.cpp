@@ -42,4 +42,12 @@ Alert UpdateAlerts::checkFailed() {
                           AlertStyle::warning);
 }
 
+Alert UpdateAlerts::notSetUp(const Version& current) {
+    return oneButtonAlert("Updates are not set up",
+                          "This copy of Tolvane " + current.text() +
+                              " has no update feed to check. Start it with TOLVANE_UPDATE_FEED "
+                              "set to a feed file or a local address to check for updates.",
+                          AlertStyle::informational);
+}
+
 } // namespace tolvane

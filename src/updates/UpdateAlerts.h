@@ -14,6 +14,8 @@ class UpdateAlerts {
     static Alert updateAvailable(const UpdateFeed& feed, const Version& current);
     // The check failed; the reason goes to the log, not to the user.
     static Alert checkFailed();
+    // This copy has nowhere to look for updates.
+    static Alert notSetUp(const Version& current);
 };
 
 } // namespace tolvane

@@ -97,7 +97,7 @@ TEST_F(UpdaterTest, ManualCheckTellsTheUserWhatTheFeedSays) {
     }
 }
 
-TEST_F(UpdaterTest, WithoutAUsableFeedChecksOnlyLogOrFail) {
+TEST_F(UpdaterTest, WithoutAUsableFeedChecksLogOrFailAndTheUserIsTold) {
     auto unset = makeUpdater(std::nullopt);
     unset->checkForUpdates();
     unset->checkForUpdatesInBackground();
@@ -105,7 +105,8 @@ TEST_F(UpdaterTest, WithoutAUsableFeedChecksOnlyLogOrFail) {
     refused->checkForUpdatesInBackground();
     settle();
 
-    EXPECT_THAT(alerts(), IsEmpty());
+    ASSERT_EQ(alerts().size(), 1u);
+    EXPECT_EQ(alerts()[0].alert.messageText, "Updates are not set up");
     EXPECT_THAT(
         log.takeLines(),
         ElementsAre(
