@@ -28,11 +28,12 @@ struct LaunchedApp {
     CGSRuntime runtime{{TOLVANE_SIMWS_PATH}, session.events()};
     CursorCapeStore capes{*session.folders()};
     SimStandardCursors standardCursors;
-    TolvaneTrayApp app{TrayAppContext{
-        session.loop(), session.application(), session.statusBar(), *session.inputSources(),
-        *session.defaults(), *session.preferenceDomain("com.apple.universalaccess"),
-        *session.folders(), session.bundle(), standardCursors, runtime, capes, Environment(),
-        [] { return std::make_unique<QuietUpdater>(); }}};
+    TolvaneTrayApp app{
+        TrayAppContext{session.loop(), session.application(), session.statusBar(),
+                       *session.inputSources(), *session.events(), *session.defaults(),
+                       *session.preferenceDomain("com.apple.universalaccess"), *session.folders(),
+                       session.bundle(), standardCursors, runtime, capes, Environment(),
+                       [] { return std::make_unique<QuietUpdater>(); }}};
 };
 
 // The floor of a poll is the one input source detection it has to make.

@@ -31,6 +31,18 @@ void TolvaneTrayApp::refreshStateAndApplyCursor(bool force, const std::string& t
     }
     const bool codeSame = lastLanguageCode_ == language.code();
     const bool sourceSame = lastInputSourceID_ == language.sourceID();
+    if (pendingAutoReturnTargetSourceID_) {
+        const std::string target = *pendingAutoReturnTargetSourceID_;
+        if (target == language.sourceID()) {
+            pendingAutoReturnTargetSourceID_.reset();
+            AppLog::info("Primary layout auto-return observed target source: " + target);
+        } else if (!sourceSame) {
+            pendingAutoReturnTargetSourceID_.reset();
+            AppLog::info("Primary layout auto-return pending target cleared after different "
+                         "source selected: target=" +
+                         target + " actual=" + language.sourceID());
+        }
+    }
     if (!force && codeSame && sourceSame) {
         if (AppLog::verboseEnabled()) {
             AppLog::debug("Apply skipped trigger=" + trigger + " code/source unchanged");
@@ -52,6 +64,7 @@ void TolvaneTrayApp::refreshStateAndApplyCursor(bool force, const std::string& t
     lastLanguage_ = language;
     lastLanguageCode_ = language.code();
     lastInputSourceID_ = language.sourceID();
+    schedulePrimaryLayoutReturnIfNeeded(language.sourceID(), trigger);
     updateMenu(state);
 }
 

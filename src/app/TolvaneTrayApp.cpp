@@ -28,8 +28,10 @@ bool seedWatchdogRequested(const Environment& environment) {
 
 TolvaneTrayApp::TolvaneTrayApp(TrayAppContext context)
     : context_(std::move(context)), detector_(context_.inputSources),
+      keyboardLayouts_(context_.inputSources),
       preferences_(context_.defaults, CursorPreferences::defaultLeftHandedMode(context_.bundle)),
       accessibilityAppearanceController_(context_.accessibilityPreferences, context_.folders),
+      launchAgent_(context_.folders, context_.bundle),
       enableCursorSeedWatchdog_(seedWatchdogRequested(context_.environment)) {}
 
 TolvaneTrayApp::~TolvaneTrayApp() {
@@ -106,7 +108,11 @@ void TolvaneTrayApp::stopTimersAndObservers() {
         context_.inputSources.removeObserver(*inputSourceObserver_);
         inputSourceObserver_.reset();
     }
-    for (std::optional<Cancellable>* timer : {&inputSourcePollTimer_, &cursorSeedWatchdogTimer_}) {
+    // The auto-return confirmation too: nothing may switch or re-decorate
+    // once termination has begun.
+    for (std::optional<Cancellable>* timer :
+         {&inputSourcePollTimer_, &primaryLayoutReturnTimer_, &cursorSeedWatchdogTimer_,
+          &autoReturnConfirmation_}) {
         if (*timer) {
             (*timer)->cancel();
             timer->reset();

@@ -2,14 +2,17 @@
 
 #include "accessibility/CursorAccessibilityAppearanceController.h"
 #include "app/CursorPreferences.h"
+#include "app/LaunchAgent.h"
 #include "capes/CursorCapeStore.h"
 #include "cursors/SystemCursorController.h"
 #include "input/InputLanguage.h"
+#include "input/KeyboardLayoutController.h"
 #include "input/LanguageDetector.h"
 #include "platform/Application.h"
 #include "platform/Bundle.h"
 #include "platform/DefaultsStore.h"
 #include "platform/Environment.h"
+#include "platform/EventServices.h"
 #include "platform/InputSourceServices.h"
 #include "platform/PreferenceDomain.h"
 #include "platform/RunLoop.h"
@@ -35,6 +38,8 @@ struct TrayAppContext {
     Application& application;
     StatusBar& statusBar;
     InputSourceServices& inputSources;
+    // Keyboard idle times for the return to the primary layout.
+    EventServices& events;
     DefaultsStore& defaults;
     // The Accessibility preferences, whose pointer colours are overridden for the run.
     PreferenceDomain& accessibilityPreferences;
@@ -73,6 +78,7 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     void onInputSourceChanged();
     void forceApply();
     void restoreSystemCursors();
+    void toggleLaunchAtLogin();
 
     const std::shared_ptr<StatusItem>& statusItem() const { return statusItem_; }
 
@@ -90,24 +96,66 @@ class TolvaneTrayApp final : public ApplicationDelegate {
 
     // Menu (TolvaneTrayApp+Menu.cpp).
     void setupTrayMenu();
+    std::shared_ptr<Menu> makeStyleMenu();
+    std::shared_ptr<Menu> makePrimaryLayoutMenu();
+    std::shared_ptr<Menu> makeAutoReturnMenu();
+    // Builds the item that runs the member function when chosen.
+    std::shared_ptr<MenuItem> actionItem(std::string title, void (TolvaneTrayApp::*action)(),
+                                         std::string keyEquivalent = {});
+    void rebuildPrimaryLayoutAndAutoReturnMenus();
+    void onSelectStyle(const MenuItem& sender);
+    void toggleLeftHanded();
+    void invalidateCapeCache();
+    void setCurrentInputSourceAsPrimary();
+    void selectPrimaryInputSource(const MenuItem& sender);
+    void clearPrimaryInputSource();
+    void selectAutoReturnDelay(const MenuItem& sender);
+    void showCustomAutoReturnDelayDialog();
+    void quitApp();
+
+    // Return to the primary layout (TolvaneTrayApp+AutoReturn.cpp).
+    void schedulePrimaryLayoutReturnIfNeeded(const std::string& currentSourceID,
+                                             const std::string& trigger);
+    void performPrimaryLayoutReturn(const std::string& expectedPrimarySourceID,
+                                    double windowStartedAt);
+    void confirmAutoReturnSelection(const std::string& expectedPrimarySourceID);
+    // Stops the timer and forgets the idle window.
+    void cancelPrimaryLayoutReturnTimer();
+    // Stops the timer only.
+    void stopPrimaryLayoutReturnTimer();
+    void clearPrimaryLayoutReturnWindow();
+    double keyboardIdleSeconds() const;
 
     void stopTimersAndObservers();
     void startUpdater();
 
     TrayAppContext context_;
     LanguageDetector detector_;
+    KeyboardLayoutController keyboardLayouts_;
     CursorPreferences preferences_;
     CursorAccessibilityAppearanceController accessibilityAppearanceController_;
     std::unique_ptr<SystemCursorController> cursorController_;
     std::unique_ptr<Updater> updater_;
+    LaunchAgent launchAgent_;
     std::shared_ptr<StatusItem> statusItem_;
+    std::shared_ptr<MenuItem> styleRootItem_;
+    std::shared_ptr<MenuItem> primaryLayoutRootItem_;
+    std::shared_ptr<MenuItem> autoReturnRootItem_;
+    std::shared_ptr<MenuItem> leftHandedItem_;
+    std::shared_ptr<MenuItem> launchAtLoginItem_;
 
     std::optional<InputLanguage> lastLanguage_;
     std::optional<std::string> lastLanguageCode_;
     std::optional<std::string> lastInputSourceID_;
     std::optional<InputSourceServices::ObserverID> inputSourceObserver_;
     std::optional<Cancellable> inputSourcePollTimer_;
+    std::optional<Cancellable> primaryLayoutReturnTimer_;
     std::optional<Cancellable> cursorSeedWatchdogTimer_;
+    std::optional<std::string> pendingAutoReturnTargetSourceID_;
+    std::optional<double> primaryLayoutReturnWindowStartedAt_;
+    std::optional<std::string> primaryLayoutReturnSourceID_;
+    // The check that an auto-return switch took; cancelled at termination.
+    std::optional<Cancellable> autoReturnConfirmation_;
     std::optional<std::int32_t> lastObservedCursorSeed_;
     bool isWatchdogReapplyInProgress_ = false;
     double watchdogSuppressedUntil_ = -std::numeric_limits<double>::infinity();

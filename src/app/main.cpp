@@ -44,6 +44,12 @@ int main(int argc, char** argv) {
     SimSession::Options options;
     options.home = sessionHome(context.environment);
     options.clock = std::make_shared<RealClock>();
+    // A launch agent starts this very program.
+    std::error_code noExecutable;
+    if (auto executable = std::filesystem::read_symlink("/proc/self/exe", noExecutable);
+        !noExecutable) {
+        options.executablePath = executable;
+    }
     SimSession session(options);
 
     PosixProcessLauncher launcher;
@@ -58,8 +64,9 @@ int main(int argc, char** argv) {
     SimApplication& application = session.application();
     TolvaneTrayApp delegate(
         TrayAppContext{session.loop(), application, session.statusBar(), *session.inputSources(),
-                       *session.defaults(), *session.preferenceDomain("com.apple.universalaccess"),
-                       *session.folders(), session.bundle(), standardCursors, runtime,
+                       *session.events(), *session.defaults(),
+                       *session.preferenceDomain("com.apple.universalaccess"), *session.folders(),
+                       session.bundle(), standardCursors, runtime,
                        CursorCapeStore::shared(*session.folders()), context.environment, [&] {
                            return std::make_unique<FeedUpdater>(
                                application, *session.defaults(), session.loop(),

@@ -3,13 +3,15 @@
 namespace tolvane {
 
 Bundle Bundle::application(const std::filesystem::path& bundlePath, const std::string& identifier,
-                           const std::string& name) {
+                           const std::string& name,
+                           std::optional<std::filesystem::path> executablePath) {
     PropertyList::Dictionary info{
         {"CFBundleIdentifier", identifier},
         {"CFBundleName", name},
         {"CFBundleExecutable", name},
     };
-    return Bundle(bundlePath, std::move(info), bundlePath / "Contents" / "MacOS" / name);
+    return Bundle(bundlePath, std::move(info),
+                  executablePath.value_or(bundlePath / "Contents" / "MacOS" / name));
 }
 
 const PropertyList* Bundle::objectForInfoDictionaryKey(std::string_view key) const {

@@ -18,9 +18,10 @@ class Bundle {
           executablePath_(std::move(executablePath)) {}
 
     // An application bundle laid out the usual way: the executable, named
-    // after the application, in Contents/MacOS.
+    // after the application, in Contents/MacOS, unless it is given.
     static Bundle application(const std::filesystem::path& bundlePath,
-                              const std::string& identifier, const std::string& name);
+                              const std::string& identifier, const std::string& name,
+                              std::optional<std::filesystem::path> executablePath = std::nullopt);
 
     const std::filesystem::path& bundlePath() const { return bundlePath_; }
     const std::optional<std::filesystem::path>& executablePath() const { return executablePath_; }

@@ -9,12 +9,6 @@ namespace {
 using testing::Lines;
 using testing::TrayAppTest;
 
-Color fillOf(const std::string& code) {
-    return CursorStyle(CursorStyle::letterBadge)
-        .marker(InputLanguage::make(code, code, code))
-        ->fillColor;
-}
-
 bool contains(const Lines& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
@@ -74,7 +68,7 @@ TEST_F(LaunchedAppTest, LaunchTakesTheOverrideResetsThenCapturesAndDecoratesTheP
     }
     EXPECT_EQ(updater_->backgroundChecks, 1);
     EXPECT_EQ(title(), "TV [En]");
-    EXPECT_GT(displayedPixelsOf(fillOf("en")), 0);
+    EXPECT_GT(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "en")), 0);
     // The baseline is the system's own: a restore gives it back exactly.
     session->application().terminate();
     EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), system);
@@ -87,14 +81,14 @@ TEST_F(LaunchedAppTest, ThePointerFollowsEverySwitchAndAnUnchangedPollCostsNothi
     sources.switchTo("com.apple.keylayout.Russian");
     session->loop()->drain();
     EXPECT_EQ(title(), "TV [Ру]");
-    EXPECT_GT(displayedPixelsOf(fillOf("ru")), 0);
-    EXPECT_EQ(displayedPixelsOf(fillOf("en")), 0);
+    EXPECT_GT(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "ru")), 0);
+    EXPECT_EQ(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "en")), 0);
 
     // No notification: the poll finds the switch within a quarter second.
     sources.switchWithoutNotification("com.apple.keylayout.German");
     advance(0.25);
     EXPECT_EQ(title(), "TV [DE]");
-    EXPECT_GT(displayedPixelsOf(fillOf("de")), 0);
+    EXPECT_GT(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "de")), 0);
 
     // Nothing changed: once the launch's re-activations are done, no
     // window-server call at all.

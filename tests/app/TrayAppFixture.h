@@ -50,9 +50,9 @@ class TrayAppTest : public ::testing::Test {
     TolvaneTrayApp& makeApp(EnvironmentMap environment = {}) {
         app = std::make_unique<TolvaneTrayApp>(TrayAppContext{
             session->loop(), session->application(), session->statusBar(), *session->inputSources(),
-            *session->defaults(), *session->preferenceDomain(accessibilityDomain),
-            *session->folders(), session->bundle(), standardCursors, runtime, capes,
-            Environment(std::move(environment)), [this] {
+            *session->events(), *session->defaults(),
+            *session->preferenceDomain(accessibilityDomain), *session->folders(), session->bundle(),
+            standardCursors, runtime, capes, Environment(std::move(environment)), [this] {
                 auto updater = std::make_unique<RecordingUpdater>(true);
                 updater_ = updater.get();
                 return updater;
@@ -67,6 +67,10 @@ class TrayAppTest : public ::testing::Test {
     void advance(double seconds) { session->loop()->advance(seconds); }
 
     std::string title() const { return app->statusItem()->button()->title(); }
+    // The disc colour of the style's marker for the language.
+    static Color fillOf(CursorStyle style, const std::string& code) {
+        return style.marker(InputLanguage::make(code, code, code))->fillColor;
+    }
     std::string displayedHash() const { return hexDigest(fnv1a64(server.displayed().bytes)); }
     // How many opaque pixels of the colour the cursor on screen shows.
     int displayedPixelsOf(const Color& color) const;

@@ -19,7 +19,8 @@ std::shared_ptr<Clock> clockOrManual(std::shared_ptr<Clock> clock) {
 Bundle bundleFor(const SimSession::Options& options) {
     auto path =
         options.bundlePath.value_or(options.home / "Applications" / (options.bundleName + ".app"));
-    return Bundle::application(path, options.bundleIdentifier, options.bundleName);
+    return Bundle::application(path, options.bundleIdentifier, options.bundleName,
+                               options.executablePath);
 }
 
 } // namespace

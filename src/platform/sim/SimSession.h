@@ -37,6 +37,8 @@ class SimSession {
         std::string bundleName = "Tolvane";
         // Null: <home>/Applications/<bundleName>.app.
         std::optional<std::filesystem::path> bundlePath;
+        // Null: inside the bundle, named after it.
+        std::optional<std::filesystem::path> executablePath;
         bool installDefaultInputSources = true;
     };
 
