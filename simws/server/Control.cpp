@@ -137,6 +137,10 @@ TVWS_API int32_t tvws_seed(void) {
     return server().seed();
 }
 
+TVWS_API uint64_t tvws_registry_generation(void) {
+    return server().registryGeneration();
+}
+
 TVWS_API float tvws_scale(void) {
     return server().scale();
 }

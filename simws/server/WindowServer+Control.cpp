@@ -51,6 +51,11 @@ std::int32_t WindowServer::seed() {
     return seed_;
 }
 
+std::uint64_t WindowServer::registryGeneration() {
+    std::lock_guard lock(mutex_);
+    return registryGeneration_;
+}
+
 float WindowServer::scale() {
     std::lock_guard lock(mutex_);
     return scale_;

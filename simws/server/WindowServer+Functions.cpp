@@ -382,12 +382,14 @@ TVWSStatus WindowServer::removeRegisteredCursor(std::string_view symbol, TVWSCon
         return TVWS_STATUS_ILLEGAL_ARGUMENT;
     }
     if (connection_.erase(name) > 0) {
+        ++registryGeneration_;
         return 0;
     }
     auto found = global_.find(name);
     if (found == global_.end()) {
         return TVWS_STATUS_NONE_AVAILABLE;
     }
+    ++registryGeneration_;
     // System cursors cannot go away: removing one brings its own artwork back.
     if (auto shape = SystemCursorTable::shapeForName(name); shape && artwork(*shape)) {
         found->second = artwork(*shape);

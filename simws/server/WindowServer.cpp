@@ -42,6 +42,7 @@ const CursorRecordPtr& WindowServer::artwork(CursorShape shape) {
 }
 
 void WindowServer::installSystemCursors() {
+    ++registryGeneration_;
     global_.clear();
     connection_.clear();
     for (const NumberedSystemCursor& cursor : SystemCursorTable::numbered()) {
@@ -70,6 +71,7 @@ CursorRecordPtr WindowServer::lookup(std::string_view name, bool asConnection) c
 TVWSStatus WindowServer::store(const char* name, CursorRecordPtr record, bool globally,
                                bool instantly, std::int32_t* outSeed) {
     (globally ? global_ : connection_)[name] = std::move(record);
+    ++registryGeneration_;
     // Without "instantly" the screen keeps the old pixels until the cursor is
     // next set or drawn anew.
     if (instantly && displayedName_ == name) {

@@ -87,6 +87,7 @@ class WindowServer {
     bool displayedByOtherApplication();
     DisplayedImage displayedImage();
     std::int32_t seed();
+    std::uint64_t registryGeneration();
     float scale();
     int hideCount();
     bool dockOverrideEnabled();
@@ -127,6 +128,8 @@ class WindowServer {
     bool displayedByOtherApplication_ = true;
     DisplayedImage displayed_;
     std::int32_t seed_ = 1;
+    // Moves whenever a registration is added, replaced or removed.
+    std::uint64_t registryGeneration_ = 0;
     float scale_ = 1.0f;
     int hideCount_ = 0;
     bool dockOverride_ = false;

@@ -1,5 +1,6 @@
 #include "app/ProcessEntry.h"
 #include "app/TolvaneTrayApp.h"
+#include "desk/Desk.h"
 #include "log/AppLog.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/RunLoop.h"
@@ -76,7 +77,12 @@ int main(int argc, char** argv) {
     application.setDelegate(&delegate);
     application.setActivationPolicy(ActivationPolicy::accessory);
     installGracefulTerminationHandlers(*session.loop(), application);
+    std::unique_ptr<Desk> desk =
+        Desk::startIfWanted(session, context.environment, AppLog::filePath());
     int status = application.run();
+    if (desk) {
+        desk->end();
+    }
     // An orderly quit keeps every line it logged.
     AppLog::flush();
     return status;

@@ -36,7 +36,8 @@ ProgramProcess ProgramProcess::start(const std::filesystem::path& folder) {
     std::string log = "TOLVANE_LOG_FILE=" + (folder / "Tolvane.log").string();
     std::string home = "HOME=" + folder.string();
     std::string data = "XDG_DATA_HOME=" + folder.string();
-    std::vector<char*> environment{log.data(), home.data(), data.data(), nullptr};
+    std::string noDesk = "TOLVANE_DESK=0"; // the desk has tests of its own
+    std::vector<char*> environment{log.data(), home.data(), data.data(), noDesk.data(), nullptr};
     char program[] = TOLVANE_EXECUTABLE;
     char* arguments[] = {program, nullptr};
     posix_spawn_file_actions_t actions;

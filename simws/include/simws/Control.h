@@ -163,6 +163,8 @@ int tvws_displayed_by_other_application(void);
  * current scale: the caller releases the image. outHotSpot in pixels, may be NULL. */
 TVWSImageRef tvws_copy_displayed_image(TVWSPoint* outHotSpot);
 int32_t tvws_seed(void);
+/* Moves whenever a registration is added, replaced or removed (in either scope). */
+uint64_t tvws_registry_generation(void);
 float tvws_scale(void);
 /* Hide calls not yet balanced by show calls; the cursor is visible at 0. */
 int tvws_hide_count(void);

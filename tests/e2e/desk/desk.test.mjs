@@ -1,0 +1,266 @@
+// The desk of the real program in Debian's Chromium: a user's way through the
+// menus, the input menu, the dialog and the typing pad, and the server's
+// refusals of everyone but that user's page.
+import { test } from "node:test";
+import assert from "node:assert/strict";
+import { spawn } from "node:child_process";
+import { createHash } from "node:crypto";
+import { mkdirSync, mkdtempSync, rmSync } from "node:fs";
+import http from "node:http";
+import net from "node:net";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { chromium } from "playwright-core";
+
+const executable = process.env.TOLVANE_EXECUTABLE;
+const screenshots = process.env.TOLVANE_DESK_SCREENSHOTS ?? join(tmpdir(), "tolvane-desk-screenshots");
+const chromiumPath = process.env.TOLVANE_CHROMIUM ?? "/usr/bin/chromium";
+// Sanitizer builds start and decorate far more slowly than release builds.
+const patience = 120_000;
+
+// The program on a session of its own, in a fresh folder.
+class Program {
+  constructor() {
+    this.home = mkdtempSync(join(tmpdir(), "tolvane-desk-"));
+    this.child = spawn(executable, [], {
+      env: {
+        PATH: process.env.PATH,
+        HOME: this.home,
+        XDG_DATA_HOME: this.home,
+        TOLVANE_LOG_FILE: join(this.home, "Tolvane.log"),
+        TOLVANE_DESK_PORT: "0",
+      },
+      stdio: ["ignore", "pipe", "inherit"],
+    });
+    this.exited = new Promise((resolve) => this.child.on("exit", (code, signal) => resolve({ code, signal })));
+    this.address = new Promise((resolve, reject) => {
+      let output = "";
+      const timer = setTimeout(() => reject(new Error(`no desk address in: ${output}`)), patience);
+      this.child.stdout.on("data", (chunk) => {
+        output += chunk;
+        const found = output.match(/Tolvane desk: (http:\/\/127\.0\.0\.1:(\d+)\/\?token=([0-9a-f]+))/);
+        if (found) {
+          clearTimeout(timer);
+          resolve({ url: found[1], port: Number(found[2]), token: found[3] });
+        }
+      });
+    });
+  }
+
+  async end() {
+    if (this.child.exitCode === null) this.child.kill("SIGTERM");
+    const ending = await this.exited;
+    rmSync(this.home, { recursive: true, force: true });
+    return ending;
+  }
+}
+
+// Waits until the condition holds, asking again every 100 ms.
+async function until(what, condition, limit = patience) {
+  const deadline = Date.now() + limit;
+  for (;;) {
+    const value = await condition();
+    if (value) return value;
+    if (Date.now() > deadline) throw new Error(`timed out waiting for ${what}`);
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+}
+
+const state = (page) => page.evaluate(() => fetch("/api/state").then((response) => response.json()));
+
+// The bytes of the image the zone's cursor shows at 1x, as a digest.
+async function zoneImage(page, zone) {
+  const base64 = await page.evaluate(async (name) => {
+    const element = document.querySelector(`[data-zone="${name}"]`);
+    const url = element.style.cursor.match(/url\("([^"]+)"\)/)[1];
+    const bytes = new Uint8Array(await (await fetch(url)).arrayBuffer());
+    return btoa(String.fromCharCode(...bytes));
+  }, zone);
+  return createHash("sha256").update(base64).digest("hex");
+}
+
+// The entry whose title begins with the text ("5 seconds" is not "15 seconds").
+function menuEntry(page, dropdown, title) {
+  const escaped = title.replace(/[.*+?^${}()|[\]\\]/g, "\\$&");
+  return page.locator(`${dropdown} .menu-entry`)
+    .filter({ has: page.locator(".menu-title", { hasText: new RegExp(`^${escaped}`) }) })
+    .first();
+}
+
+async function chooseMenu(page, ...titles) {
+  await page.click("#status-button");
+  for (const [index, title] of titles.entries()) {
+    const entry = menuEntry(page, "#status-dropdown", title);
+    if (index < titles.length - 1) {
+      await entry.hover();
+    } else {
+      await entry.click();
+    }
+  }
+}
+
+async function shoot(page, name) {
+  mkdirSync(screenshots, { recursive: true });
+  await page.screenshot({ path: join(screenshots, `${name}.png`) });
+}
+
+function menuTitles(items) {
+  return items.flatMap((item) => (item.title ? [item.title, ...menuTitles(item.submenu ?? [])] : []));
+}
+
+test("a user's way through the desk", { timeout: 15 * 60_000 }, async () => {
+  const program = new Program();
+  const browser = await chromium.launch({
+    executablePath: chromiumPath,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+      "--disable-background-networking", "--disable-component-update", "--disable-sync"],
+  });
+  try {
+    const { url } = await program.address;
+    const page = await browser.newPage({ viewport: { width: 1400, height: 900 } });
+    await page.goto(url);
+    const title = page.locator("#status-button");
+    await until("the launch title", async () => (await title.textContent()) === "TV [En]");
+    await shoot(page, "01-launch");
+    let arrow = await zoneImage(page, "arrow");
+
+    // A layout switch through the input menu.
+    await page.click("#input-button");
+    await menuEntry(page, "#input-dropdown", "Russian").click();
+    await until("the Russian title", async () => (await title.textContent()) === "TV [Ру]");
+    await until("a new arrow", async () => (await zoneImage(page, "arrow")) !== arrow);
+    arrow = await zoneImage(page, "arrow");
+    await shoot(page, "02-russian");
+
+    for (const [step, style] of [["03-color-dot", "Color dot"], ["04-high-contrast", "High contrast"]]) {
+      await chooseMenu(page, "Cursor style", style);
+      await until(`the ${style} arrow`, async () => (await zoneImage(page, "arrow")) !== arrow);
+      arrow = await zoneImage(page, "arrow");
+      await shoot(page, step);
+    }
+
+    // Left-handed: the arrow's hot spot moves to the right of its image.
+    await chooseMenu(page, "Left-handed cursor");
+    await until("a mirrored arrow", async () => {
+      const zone = (await state(page)).zones.arrow;
+      return zone.hotX > zone.width / 2;
+    });
+    await shoot(page, "05-left-handed");
+    await chooseMenu(page, "Left-handed cursor");
+
+    // The custom delay: a number is taken, anything else gets a beep.
+    await chooseMenu(page, "Auto-return", "Custom seconds...");
+    await page.locator("#alert-layer").waitFor({ state: "visible" });
+    await page.fill("#alert-field", "15");
+    await shoot(page, "06-custom-delay");
+    await page.locator("#alert-buttons button", { hasText: "Save" }).click();
+    await until("a 15-second delay", async () =>
+      menuTitles((await state(page)).menu.items).includes("Auto-return: 15 seconds"));
+    const beeps = Number(await page.locator("#beep").getAttribute("data-count"));
+    await chooseMenu(page, "Auto-return", "Custom seconds...");
+    await page.locator("#alert-layer").waitFor({ state: "visible" });
+    await page.fill("#alert-field", "abc");
+    await page.locator("#alert-buttons button", { hasText: "Save" }).click();
+    await until("the beep", async () =>
+      Number(await page.locator("#beep").getAttribute("data-count")) === beeps + 1);
+    await shoot(page, "07-beep");
+
+    // Back to the primary layout: typing postpones it, idleness lets it come.
+    await chooseMenu(page, "Primary layout", "ABC [En]");
+    await chooseMenu(page, "Auto-return", "5 seconds");
+    const typingUntil = Date.now() + 7000;
+    await page.click("#typing-pad");
+    while (Date.now() < typingUntil) {
+      await page.keyboard.press("KeyA");
+      await page.waitForTimeout(700);
+    }
+    assert.equal(await title.textContent(), "TV [Ру]", "typing keeps the layout");
+    await until("the return to ABC", async () => (await title.textContent()) === "TV [En]", 15_000);
+    await shoot(page, "08-auto-return");
+
+    // The system's own arrow.
+    await chooseMenu(page, "Restore OS cursor");
+    await until("the system arrow", async () => (await state(page)).zones.arrow.system === true);
+    await shoot(page, "09-restored");
+
+    // Quit: every cursor is the system's own and the page says the program ended.
+    await chooseMenu(page, "Reapply for current language");
+    await until("a decorated arrow", async () => (await state(page)).zones.arrow.system === false);
+    await chooseMenu(page, "Quit");
+    await page.locator("#ended-layer").waitFor({ state: "visible", timeout: patience });
+    assert.equal(await page.locator("#ended-title").textContent(), "Tolvane has ended");
+    await shoot(page, "10-ended");
+    const ending = await program.exited;
+    assert.deepEqual(ending, { code: 0, signal: null });
+  } finally {
+    await browser.close();
+    await program.end();
+  }
+});
+
+// A raw request, so that any header (Host included) can be set.
+function request(port, { method = "GET", path = "/api/state", headers = {}, body } = {}) {
+  return new Promise((resolve, reject) => {
+    const sized = body === undefined ? headers : { ...headers, "Content-Length": Buffer.byteLength(body) };
+    const outgoing = http.request({ host: "127.0.0.1", port, method, path, headers: sized }, (response) => {
+      response.resume();
+      response.on("end", () => resolve(response.statusCode));
+    });
+    outgoing.on("error", reject);
+    if (body !== undefined) outgoing.write(body);
+    outgoing.end();
+  });
+}
+
+test("only the page that holds the token gets in", { timeout: 5 * 60_000 }, async () => {
+  const program = new Program();
+  try {
+    const { port, token } = await program.address;
+    const host = `127.0.0.1:${port}`;
+    const cookie = `tolvane_desk=${token}`;
+    const origin = `http://${host}`;
+    const json = { "Content-Type": "application/json" };
+
+    assert.equal(await request(port, { headers: { Host: host, Cookie: cookie } }), 200);
+    const refused = [
+      { headers: { Host: host } },
+      { headers: { Host: host, Cookie: "tolvane_desk=0123456789abcdef0123456789abcdef" } },
+      { headers: { Host: `attacker.example:${port}`, Cookie: cookie } },
+      { headers: { Host: host, Cookie: cookie, Origin: "http://attacker.example" } },
+      { headers: { Host: host, Cookie: cookie, "Sec-Fetch-Site": "cross-site" } },
+      { method: "POST", path: "/api/key", headers: { Host: host, Cookie: cookie, ...json }, body: '{"type":"keyDown"}' },
+      { method: "PUT", path: "/api/key", headers: { Host: host, Cookie: cookie, Origin: origin } },
+    ];
+    for (const refusal of refused) {
+      assert.equal(await request(port, refusal), 403, JSON.stringify(refusal));
+    }
+    const post = (body) => request(port, {
+      method: "POST", path: "/api/key", headers: { Host: host, Cookie: cookie, Origin: origin, ...json }, body,
+    });
+    assert.equal(await post('{"type":"keyDown"}'), 200);
+    assert.equal(await post("{not json"), 400);
+    assert.equal(await post('{"type":"nonsense"}'), 409);
+    assert.equal(await post(`{"type":"${"x".repeat(100_000)}"}`), 413);
+    // Without its length a body could be as large as it likes.
+    assert.equal(await request(port, {
+      method: "POST", path: "/api/key",
+      headers: { Host: host, Cookie: cookie, Origin: origin, ...json, "Transfer-Encoding": "chunked" },
+    }), 403);
+
+    // Garbage on the wire and a page that goes away mid-stream.
+    await new Promise((resolve) => {
+      const socket = net.connect(port, "127.0.0.1", () => socket.end("\x00\x01 garbage \r\n\r\n"));
+      socket.setTimeout(20_000, () => socket.destroy(new Error("the server kept a garbage request open")));
+      socket.on("close", resolve);
+      socket.on("error", resolve);
+    });
+    await new Promise((resolve) => {
+      const stream = http.get({ host: "127.0.0.1", port, path: "/events", headers: { Host: host, Cookie: cookie } },
+        (response) => response.once("data", () => { stream.destroy(); resolve(); }));
+    });
+    assert.equal(await request(port, { headers: { Host: host, Cookie: cookie } }), 200);
+  } finally {
+    const ending = await program.end();
+    assert.deepEqual(ending, { code: 0, signal: null });
+  }
+});
