@@ -15,13 +15,17 @@ TEST_F(WindowServerTest, RegisteredImagesComeBackSharedInAnArrayTheCallerOwns) {
     OwnedObject images = arrayOf({small.get(), large.get()});
     const std::vector<std::uint8_t> largeBytes = pixelBytes(large.get());
     std::int32_t seed = 0;
+    const std::uint64_t generation = tvws_registry_generation();
     ASSERT_EQ(CGSRegisterCursorWithImages(connection, "test.cursor", 1, 1, 1, images.get(), &seed,
                                           16, 16, 4, 5, 0),
               0);
     EXPECT_EQ(seed, tvws_seed());
+    // A registration moves the generation; reading does not.
+    EXPECT_EQ(tvws_registry_generation(), generation + 1);
 
     CopiedCursor first = copyRegistered("test.cursor");
     CopiedCursor second = copyRegistered("test.cursor");
+    EXPECT_EQ(tvws_registry_generation(), generation + 1);
     ASSERT_EQ(first.status, 0);
     EXPECT_EQ(first.size.width, 16);
     EXPECT_EQ(first.size.height, 16);
