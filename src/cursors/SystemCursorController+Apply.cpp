@@ -1,7 +1,6 @@
 // One apply: restore, full or lightweight; capes in and out; one retry without
 // capes when the cursor on screen did not change.
 #include "cursors/SystemCursorController.h"
-
 #include "log/AppLog.h"
 #include "log/LogFormat.h"
 #include "platform/AsciiCase.h"
@@ -10,8 +9,7 @@ namespace tolvane {
 
 bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
                                    const std::optional<std::string>& languageCode,
-                                   const std::optional<std::string>& styleCode,
-                                   bool isLeftHanded) {
+                                   const std::optional<std::string>& styleCode, bool isLeftHanded) {
     if (!isRuntimeAvailable_ || !connectionID_) {
         AppLog::error("apply skipped: runtime unavailable");
         return false;
@@ -55,8 +53,10 @@ bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
 
     prepare("Baseline snapshots were empty; rebuilt baseline count=");
     AppLog::info("Applying marker to cursor aliases");
+    DecorationMemo decorations;
     Registration registration = registerAndActivate(
-        connectionID, {marker, capePayloads, true, forceTemplatePayloads, isLeftHanded},
+        connectionID,
+        {marker, capePayloads, true, forceTemplatePayloads, isLeftHanded, decorations},
         lightweightRefresh);
     std::optional<std::int32_t> seedAfter = currentCursorSeed();
     std::optional<std::string> hashAfter = runtime_.currentCursorFingerprint(connectionID);
@@ -68,7 +68,8 @@ bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
         prepare("Fallback apply rebuilt empty baseline count=");
         const CursorPayloadMap noCapes;
         registration = registerAndActivate(
-            connectionID, {marker, noCapes, false, forceTemplatePayloads, isLeftHanded},
+            connectionID,
+            {marker, noCapes, false, forceTemplatePayloads, isLeftHanded, decorations},
             lightweightRefresh);
         seedAfter = currentCursorSeed();
         hashAfter = runtime_.currentCursorFingerprint(connectionID);

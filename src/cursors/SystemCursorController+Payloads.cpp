@@ -1,10 +1,9 @@
 // The payload registered under each identifier: from a cape, from the
 // identifier's baseline snapshot or from its template, decorated and mirrored
 // as the apply asks; and one canonical arrow for arrow aliases whose own is weak.
-#include "cursors/SystemCursorController.h"
-
 #include "cursors/CursorIdentifier.h"
 #include "cursors/ResizeDetection.h"
+#include "cursors/SystemCursorController.h"
 #include "log/AppLog.h"
 #include "log/LogFormat.h"
 #include "render/CursorRenderer.h"
@@ -13,11 +12,14 @@ namespace tolvane {
 
 namespace {
 
-const std::vector<std::string> canonicalArrowCandidates{
-    "com.apple.coregraphics.GlobalCurrent", "com.apple.coregraphics.ConnectionCurrent",
-    "com.apple.cursor.0",                   "com.apple.coregraphics.Arrow",
-    "com.apple.cursor.100",                 "com.apple.coregraphics.ArrowS",
-    "com.apple.cursor.6",                   "com.apple.coregraphics.ArrowCtx"};
+const std::vector<std::string> canonicalArrowCandidates{"com.apple.coregraphics.GlobalCurrent",
+                                                        "com.apple.coregraphics.ConnectionCurrent",
+                                                        "com.apple.cursor.0",
+                                                        "com.apple.coregraphics.Arrow",
+                                                        "com.apple.cursor.100",
+                                                        "com.apple.coregraphics.ArrowS",
+                                                        "com.apple.cursor.6",
+                                                        "com.apple.coregraphics.ArrowCtx"};
 
 std::string describe(const std::string& identifier, const ResolvedPayload& payload) {
     return "identifier=" + identifier + " source=" + payload.source +
@@ -42,7 +44,7 @@ SystemCursorController::resolveDirectPayload(const std::string& identifier,
     }
     const std::optional<CursorTemplate> cursorTemplate = templateForIdentifier(identifier);
     if (auto baseline = snapshots_.find(identifier); baseline != snapshots_.end()) {
-        CursorSnapshot snapshot = baseline->second;
+        const CursorSnapshot& snapshot = baseline->second;
         ResizeDetection resize;
         if (!cursorTemplate) {
             resize = detectResize(snapshot.size);
@@ -56,12 +58,20 @@ SystemCursorController::resolveDirectPayload(const std::string& identifier,
             }
         }
         // A resize cursor points both ways already: it is never mirrored.
-        if (request.isLeftHanded && !resize.any()) {
-            snapshot = CursorRenderer::mirrorSnapshot(snapshot);
-        }
-        return resolved(CursorRenderer::decoratePayload(snapshot, request.marker, cursorTemplate,
-                                                        resize.horizontal, resize.vertical,
-                                                        resize.diagonal, request.isLeftHanded),
+        const bool mirror = request.isLeftHanded && !resize.any();
+        const DecorationChoice choice{cursorTemplate,  resize.horizontal,
+                                      resize.vertical, resize.diagonal,
+                                      mirror,          request.isLeftHanded};
+        const DecoratedPayload& decorated = request.decorations.get(snapshot, choice, [&] {
+            const CursorSnapshot& drawn =
+                mirror ? mirroredSnapshots_.get(
+                             snapshot, {}, [&] { return CursorRenderer::mirrorSnapshot(snapshot); })
+                       : snapshot;
+            return CursorRenderer::decoratePayload(drawn, request.marker, cursorTemplate,
+                                                   resize.horizontal, resize.vertical,
+                                                   resize.diagonal, request.isLeftHanded);
+        });
+        return resolved(decorated,
                         request.forceTemplatePayloads ? "snapshot-template-safe" : "snapshot",
                         identifier);
     }

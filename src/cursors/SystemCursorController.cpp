@@ -19,11 +19,14 @@ constexpr std::int32_t entryDiscoveryBound = 512;
 constexpr const char* globalCurrentArrow = "com.apple.coregraphics.GlobalCurrent";
 
 // Which identifier the arrow is finally made current under, best first.
-const std::vector<std::string> finalArrowPreference{
-    "com.apple.coregraphics.GlobalCurrent", "com.apple.coregraphics.ConnectionCurrent",
-    "com.apple.coregraphics.Arrow",         "com.apple.coregraphics.ArrowS",
-    "com.apple.coregraphics.ArrowCtx",      "com.apple.cursor.0",
-    "com.apple.cursor.6",                   "com.apple.cursor.100"};
+const std::vector<std::string> finalArrowPreference{"com.apple.coregraphics.GlobalCurrent",
+                                                    "com.apple.coregraphics.ConnectionCurrent",
+                                                    "com.apple.coregraphics.Arrow",
+                                                    "com.apple.coregraphics.ArrowS",
+                                                    "com.apple.coregraphics.ArrowCtx",
+                                                    "com.apple.cursor.0",
+                                                    "com.apple.cursor.6",
+                                                    "com.apple.cursor.100"};
 
 // Cursors that animate or show waiting; a badge would stop their animation.
 const std::set<std::string> animatedSystemCursorIdentifiers{
@@ -34,9 +37,8 @@ constexpr std::array<const char*, 4> busyWords{"wait", "busy", "progress", "coun
 bool namesAnimatedCursor(const std::string& name) {
     const std::string lower = lowercasedASCII(name);
     return animatedSystemCursorIdentifiers.contains(lower) ||
-           std::any_of(busyWords.begin(), busyWords.end(), [&](const char* word) {
-               return lower.find(word) != std::string::npos;
-           });
+           std::any_of(busyWords.begin(), busyWords.end(),
+                       [&](const char* word) { return lower.find(word) != std::string::npos; });
 }
 
 std::string joined(const std::vector<std::string>& parts) {
@@ -47,7 +49,9 @@ std::string joined(const std::vector<std::string>& parts) {
     return text;
 }
 
-std::size_t roleIndex(CursorRole role) { return static_cast<std::size_t>(role); }
+std::size_t roleIndex(CursorRole role) {
+    return static_cast<std::size_t>(role);
+}
 
 } // namespace
 
@@ -57,8 +61,7 @@ SystemCursorController::SystemCursorController(CGSRuntime& runtime, CursorCapeSt
                                                const Environment& environment)
     : runtime_(runtime), capeStore_(capeStore), standardCursors_(standardCursors),
       loop_(std::move(loop)),
-      useLegacySystemIDActivation_(
-          environment.isExactlyOne("TOLVANE_ENABLE_LEGACY_ID_ACTIVATION")),
+      useLegacySystemIDActivation_(environment.isExactlyOne("TOLVANE_ENABLE_LEGACY_ID_ACTIVATION")),
       useCoreSweepActivation_(environment.isExactlyOne("TOLVANE_ENABLE_CORE_SWEEP_ACTIVATION")),
       useSystemDefinedActivation_(
           environment.isExactlyOne("TOLVANE_ENABLE_SYSTEM_DEFINED_ACTIVATION")) {
@@ -94,7 +97,9 @@ SystemCursorController::SystemCursorController(CGSRuntime& runtime, CursorCapeSt
                  " globalPath=" + logformat::boolean(isGlobalCursorPathEffective_));
 }
 
-SystemCursorController::~SystemCursorController() { cancelPendingReactivations(); }
+SystemCursorController::~SystemCursorController() {
+    cancelPendingReactivations();
+}
 
 void SystemCursorController::buildRoleIdentifiers() {
     for (CursorRole role : allCursorRoles) {
@@ -106,7 +111,8 @@ void SystemCursorController::buildRoleIdentifiers() {
             token = "ibeam";
         }
         if (token) {
-            for (std::string& name : runtime_.discoverSystemCursorNames(*token, nameDiscoveryBound)) {
+            for (std::string& name :
+                 runtime_.discoverSystemCursorNames(*token, nameDiscoveryBound)) {
                 list.push_back(std::move(name));
             }
         }
@@ -130,7 +136,8 @@ void SystemCursorController::buildAllIdentifiers() {
 
 void SystemCursorController::buildSystemCursorTables() {
     std::set<std::int32_t> forced;
-    for (const SystemCursorEntry& entry : runtime_.discoverSystemCursorEntries(entryDiscoveryBound)) {
+    for (const SystemCursorEntry& entry :
+         runtime_.discoverSystemCursorEntries(entryDiscoveryBound)) {
         forced.insert(entry.id);
     }
     if (forced.empty()) {
@@ -145,7 +152,8 @@ void SystemCursorController::buildSystemCursorTables() {
     }
     forcedActivationCursorIDs_.assign(forced.begin(), forced.end());
 
-    for (const SystemCursorEntry& entry : runtime_.discoverSystemCursorEntries(entryDiscoveryBound)) {
+    for (const SystemCursorEntry& entry :
+         runtime_.discoverSystemCursorEntries(entryDiscoveryBound)) {
         systemCursorIDByName_[lowercasedASCII(entry.name)] = entry.id;
         systemCursorIDByName_[numberedCursorIdentifier(entry.id)] = entry.id;
         systemCursorNameByID_[entry.id] = entry.name;
@@ -161,9 +169,9 @@ void SystemCursorController::buildSystemCursorTables() {
 }
 
 void SystemCursorController::logConfiguration() const {
-    AppLog::info("SystemCursorController init. runtimeAvailable=" +
-                 logformat::boolean(isRuntimeAvailable_) + " connectionID=" +
-                 (connectionID_ ? std::to_string(*connectionID_) : "nil"));
+    AppLog::info(
+        "SystemCursorController init. runtimeAvailable=" + logformat::boolean(isRuntimeAvailable_) +
+        " connectionID=" + (connectionID_ ? std::to_string(*connectionID_) : "nil"));
     AppLog::info("SystemCursorController config maxTrackedCursorID=" +
                  std::to_string(maxTrackedCursorID));
     AppLog::info("SystemCursorController config useCoreSweepActivation=" +
@@ -184,8 +192,7 @@ void SystemCursorController::logConfiguration() const {
     AppLog::info("Total discovered cursor identifiers: " + std::to_string(allIdentifiers_.size()));
 }
 
-void SystemCursorController::normalizeSystemCursorBeforeBaselineCapture(
-    std::int32_t connectionID) {
+void SystemCursorController::normalizeSystemCursorBeforeBaselineCapture(std::int32_t connectionID) {
     const bool resetOK = runtime_.hardResetSystemCursors(connectionID, maxTrackedCursorID);
     const std::string finalArrow = preferredFinalArrowIdentifier(globalCurrentArrow);
     runtime_.setRegisteredCursorNow(connectionID, finalArrow);
@@ -233,6 +240,7 @@ void SystemCursorController::loadWorkingSnapshots(const std::string& rebuiltBase
     captureOriginalCursors();
     baselineSnapshots_ = snapshots_;
     systemSnapshots_ = snapshots_;
+    mirroredSnapshots_.clear();
     AppLog::warn(rebuiltBaselineWarning + std::to_string(baselineSnapshots_.size()));
 }
 
@@ -332,8 +340,8 @@ std::optional<CursorSnapshot>
 SystemCursorController::standardCursorSnapshot(CursorTemplate cursorTemplate) const {
     // The framework hands out its cursor images at the density of a Retina screen.
     constexpr double standardCursorDensity = 2.0;
-    auto cursor = standardCursors_.cursor(standardCursorKind(cursorTemplate),
-                                          standardCursorDensity);
+    auto cursor =
+        standardCursors_.cursor(standardCursorKind(cursorTemplate), standardCursorDensity);
     if (!cursor) {
         return std::nullopt;
     }

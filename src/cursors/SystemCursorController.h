@@ -5,6 +5,7 @@
 #include "cursors/CursorRole.h"
 #include "cursors/CursorSnapshot.h"
 #include "cursors/CursorTemplate.h"
+#include "cursors/SnapshotMemo.h"
 #include "platform/Environment.h"
 #include "platform/RunLoop.h"
 #include "platform/StandardCursors.h"
@@ -78,6 +79,22 @@ class SystemCursorController {
     targetIdentifiersForApply(const std::vector<std::string>& additionalIdentifiers) const;
 
   private:
+    // How a snapshot is decorated, besides the marker of the apply.
+    struct DecorationChoice {
+        std::optional<CursorTemplate> cursorTemplate;
+        bool horizontalResize = false;
+        bool verticalResize = false;
+        bool diagonalResize = false;
+        bool mirrored = false;
+        bool leftHanded = false;
+        auto operator<=>(const DecorationChoice&) const = default;
+    };
+    // The decorations of one apply: the aliases of a cursor are decorated once.
+    using DecorationMemo = SnapshotMemo<DecorationChoice, DecoratedPayload>;
+    struct Unmirrored {
+        auto operator<=>(const Unmirrored&) const = default;
+    };
+
     // What every payload of one apply is made with.
     struct PayloadRequest {
         const std::optional<CursorMarker>& marker;
@@ -85,6 +102,7 @@ class SystemCursorController {
         bool useCapePayloads = false;
         bool forceTemplatePayloads = false;
         bool isLeftHanded = false;
+        DecorationMemo& decorations;
     };
     struct Registration {
         bool appliedAny = false;
@@ -123,7 +141,8 @@ class SystemCursorController {
     // Payloads (+Payloads.cpp).
     std::optional<ResolvedPayload> resolveDirectPayload(const std::string& identifier,
                                                         const PayloadRequest& request) const;
-    std::optional<ResolvedPayload> resolveCanonicalArrowPayload(const PayloadRequest& request) const;
+    std::optional<ResolvedPayload>
+    resolveCanonicalArrowPayload(const PayloadRequest& request) const;
     std::optional<CursorSnapshot> syntheticSnapshot(CursorTemplate cursorTemplate) const;
 
     // Registration and activation (+Activation.cpp).
@@ -178,6 +197,9 @@ class SystemCursorController {
     bool useCoreSweepActivation_ = false;
     bool useSystemDefinedActivation_ = false;
     std::vector<Cancellable> pendingReactivations_;
+    // Mirrored baseline snapshots: mirroring is the same work at every
+    // left-handed apply, and the renderer knows their images the next time.
+    mutable SnapshotMemo<Unmirrored, CursorSnapshot> mirroredSnapshots_;
 };
 
 } // namespace tolvane

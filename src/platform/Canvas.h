@@ -16,6 +16,10 @@ class Canvas {
     // Nothing when the pixel size is not positive or the bitmap cannot be made.
     static std::optional<Canvas> make(int pixelWidth, int pixelHeight, double pointWidth,
                                       double pointHeight);
+    // The same, but its pixels start as whatever the memory held: for a
+    // drawing that replaces every pixel first, which saves clearing them.
+    static std::optional<Canvas> makeUncleared(int pixelWidth, int pixelHeight, double pointWidth,
+                                               double pointHeight);
 
     cairo_t* context() const { return context_.get(); }
     double pointWidth() const { return pointWidth_; }
@@ -25,6 +29,9 @@ class Canvas {
     std::optional<Image> finish() &&;
 
   private:
+    static std::optional<Canvas> onSurface(cairo_surface_t* surface, int pixelWidth,
+                                           int pixelHeight, double pointWidth, double pointHeight);
+
     struct SurfaceDeleter {
         void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
     };

@@ -3,10 +3,13 @@
 #include "log/AppLog.h"
 #include "log/LogFormat.h"
 #include "platform/Canvas.h"
+#include "render/ShapeAnalysisCache.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
 #include <numbers>
 #include <pango/pangocairo.h>
@@ -48,21 +51,51 @@ void setColor(cairo_t* context, const Color& color) {
     cairo_set_source_rgba(context, color.red, color.green, color.blue, color.alpha);
 }
 
-// Draws the image scaled into the rectangle at (x, y), top-left origin, in points.
+// Draws the image scaled into the rectangle at (x, y), top-left origin, in
+// points. With `replace` every pixel of the canvas is written, transparent
+// outside the image: the same pixels as drawing over a cleared canvas, in one
+// pass over the memory instead of two.
 void drawImage(cairo_t* context, const Image& image, double x, double y, double width,
-               double height) {
+               double height, bool replace = false) {
+    cairo_save(context);
+    cairo_set_operator(context, replace ? CAIRO_OPERATOR_SOURCE : CAIRO_OPERATOR_OVER);
     // An empty rectangle shows nothing, and scaling by zero would put the
     // context into an error state that loses the whole canvas.
     if (width == 0 || height == 0) {
+        if (replace) {
+            cairo_set_source_rgba(context, 0, 0, 0, 0);
+            cairo_paint(context);
+        }
+        cairo_restore(context);
         return;
     }
-    cairo_save(context);
     cairo_translate(context, x, y);
     cairo_scale(context, width / image.width(), height / image.height());
-    cairo_set_operator(context, CAIRO_OPERATOR_OVER);
     cairo_set_source_surface(context, image.surface(), 0, 0);
     cairo_paint(context);
     cairo_restore(context);
+}
+
+// The analyses of the source images decorated lately.
+ShapeAnalysisCache& shapeAnalyses() {
+    static ShapeAnalysisCache cache(512);
+    return cache;
+}
+
+// The badge font size for a text on a disc: measuring it takes several
+// layouts, and every image of a language asks the same question.
+double cachedBadgeFontSize(const std::string& text, double discDiameter,
+                           const std::function<CursorSize(double)>& measure) {
+    static std::map<std::pair<std::string, double>, double> sizes;
+    const auto key = std::make_pair(text, discDiameter);
+    if (auto found = sizes.find(key); found != sizes.end()) {
+        return found->second;
+    }
+    const double size = MarkerGeometry::badgeFontSize(discDiameter, measure);
+    if (sizes.size() < 4096) {
+        sizes.emplace(key, size);
+    }
+    return size;
 }
 
 // Text laid out in the bold badge font, measured in points.
@@ -140,16 +173,16 @@ DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
         if (!pixelWidth || !pixelHeight) {
             continue;
         }
-        auto canvas =
-            Canvas::make(*pixelWidth, *pixelHeight, margins.size.width, margins.size.height);
+        auto canvas = Canvas::makeUncleared(*pixelWidth, *pixelHeight, margins.size.width,
+                                            margins.size.height);
         if (!canvas) {
             continue;
         }
         // The image sits at the top of the canvas: the bottom margin is below it.
-        drawImage(canvas->context(), image, margins.padLeft, 0, width, height);
-        const ShapeMask shape(image, imageRect, canvasRect);
-        drawMarker(canvas->context(), *marker, canvasRect,
-                   MarkerGeometry::contentBounds(image, imageRect), flags, &shape);
+        drawImage(canvas->context(), image, margins.padLeft, 0, width, height, true);
+        const ShapeAnalysisCache::Analysis& shape =
+            shapeAnalyses().analysis(image, imageRect, canvasRect);
+        drawMarker(canvas->context(), *marker, canvasRect, shape.contentBounds, flags, &shape.mask);
         if (auto decorated = std::move(*canvas).finish()) {
             result.images.push_back(std::move(*decorated));
         }
@@ -243,8 +276,8 @@ void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, co
 
     if (marker.text) {
         BadgeText text(context, *marker.text);
-        text.measure(MarkerGeometry::badgeFontSize(
-            diameter, [&](double size) { return text.measure(size); }));
+        text.measure(cachedBadgeFontSize(*marker.text, diameter,
+                                         [&](double size) { return text.measure(size); }));
         setColor(context, marker.textColor);
         text.drawCentred(context, centreX, centreY);
     }

@@ -16,7 +16,8 @@
 namespace tolvane {
 
 // Draws markers onto cursor images and mirrors cursors for left-handed use.
-// Stateless; main thread only (text layout uses the thread's font map).
+// Remembers only what it learnt about the images it decorated, to decorate
+// them again faster; main thread only (text layout uses the thread's font map).
 class CursorRenderer {
   public:
     // Enlarges every image's canvas so that the marker's disc fits beside or
