@@ -106,7 +106,11 @@ void TolvaneTrayApp::updateMenu(const LanguageState& state) {
         language.badgeText().empty()
             ? InputLanguage::badgeText(InputLanguage::normalizedCode(language.code()))
             : language.badgeText();
-    button->setTitle("TV [" + badge + "]");
+    std::string title = "TV [" + badge + "]";
+    // Four times a second with nothing new: leave the title alone.
+    if (button->title() != title) {
+        button->setTitle(std::move(title));
+    }
 }
 
 void TolvaneTrayApp::scheduleStabilizationReapply(const InputLanguage& expectedLanguage,
@@ -182,6 +186,10 @@ void TolvaneTrayApp::handleCursorSeedWatchdogTick() {
     applyCursor(*lastLanguage_);
     isWatchdogReapplyInProgress_ = false;
     lastObservedCursorSeed_ = currentCursorSeed();
+}
+
+void TolvaneTrayApp::pollInputSource() {
+    refreshStateAndApplyCursor(false, "poll");
 }
 
 void TolvaneTrayApp::onInputSourceChanged() {

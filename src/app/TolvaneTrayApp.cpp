@@ -68,8 +68,8 @@ void TolvaneTrayApp::applicationDidFinishLaunching() {
                  std::string(InputSourceServices::selectedKeyboardInputSourceChangedNotification));
 
     AppLog::info("Input source polling fallback started: interval=0.25s");
-    inputSourcePollTimer_ = context_.loop->every(
-        inputSourcePollInterval, [this] { refreshStateAndApplyCursor(false, "poll"); });
+    inputSourcePollTimer_ =
+        context_.loop->every(inputSourcePollInterval, [this] { pollInputSource(); });
     if (enableCursorSeedWatchdog_) {
         AppLog::info("Cursor seed watchdog started: interval=0.20s");
         cursorSeedWatchdogTimer_ = context_.loop->every(cursorSeedWatchdogInterval,

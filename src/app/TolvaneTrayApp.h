@@ -74,6 +74,8 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     void applicationDidFinishLaunching() override;
     void applicationWillTerminate() override;
 
+    // The fallback for a lost notification, four times a second.
+    void pollInputSource();
     // Notification and menu entry points.
     void onInputSourceChanged();
     void forceApply();
