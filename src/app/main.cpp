@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
     if (desk) {
         desk->end();
     }
-    // An orderly quit keeps every line it logged.
+    // An orderly quit finishes the cape it was writing and keeps every line it logged.
+    CursorCapeStore::shared(*session.folders()).waitForSaves();
     AppLog::flush();
     return status;
 }

@@ -1,7 +1,7 @@
 #include "capes/CursorCapeStore.h"
 
-#include "log/AppLog.h"
 #include "cursors/Fnv1a.h"
+#include "log/AppLog.h"
 #include "platform/AsciiCase.h"
 #include "platform/FileIO.h"
 #include "platform/PropertyListSerialization.h"
@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <system_error>
+#include <xxhash.h>
 
 namespace tolvane {
 namespace {
@@ -21,6 +22,40 @@ constexpr int maxCapeDepth = 8;
 
 std::string capeIdentifier(const std::string& language, const std::string& style) {
     return "com.tolvane." + language + "." + style;
+}
+
+// What a save writes, as one digest: every cursor's geometry and the pixels
+// of its images, so that an unchanged set is found without encoding it.
+std::uint64_t contentHash(const CursorCapeStore::CursorSet& cursors) {
+    XXH3_state_t* state = XXH3_createState();
+    if (state == nullptr) {
+        return 0; // never equal to a saved digest of a real set, so the cape is written
+    }
+    XXH3_64bits_reset(state);
+    const auto add = [&](const auto& value) { XXH3_64bits_update(state, &value, sizeof value); };
+    for (const auto& [identifier, payload] : cursors) {
+        XXH3_64bits_update(state, identifier.data(), identifier.size() + 1);
+        const CursorSnapshot& snapshot = payload.snapshot;
+        add(snapshot.size.width);
+        add(snapshot.size.height);
+        add(snapshot.hotSpot.x);
+        add(snapshot.hotSpot.y);
+        add(snapshot.frameCount);
+        add(snapshot.frameDuration);
+        add(payload.images.size());
+        for (const Image& image : payload.images) {
+            const int width = image.width();
+            add(width);
+            add(image.height());
+            for (int row = 0; row < image.height(); ++row) {
+                XXH3_64bits_update(state, image.bytes() + row * image.bytesPerRow(),
+                                   static_cast<std::size_t>(width) * 4);
+            }
+        }
+    }
+    const std::uint64_t hash = XXH3_64bits_digest(state);
+    XXH3_freeState(state);
+    return hash;
 }
 
 bool fileExists(const std::filesystem::path& path) {
@@ -35,7 +70,10 @@ CursorCapeStore& CursorCapeStore::shared(const UserFolders& folders) {
     return *store;
 }
 
-CursorCapeStore::CursorCapeStore(const UserFolders& folders, CapeLimits limits) : limits_(limits) {
+CursorCapeStore::CursorCapeStore(const UserFolders& folders, CapeLimits limits,
+                                 std::shared_ptr<SerialQueue> queue)
+    : limits_(limits),
+      queue_(queue ? std::move(queue) : std::make_shared<SerialQueue>("com.tolvane.cape.store")) {
     auto applicationSupport = folders.applicationSupportDirectory();
     if (!applicationSupport) {
         AppLog::error("CursorCapeStore init failed: Application Support directory unavailable");
@@ -54,6 +92,10 @@ CursorCapeStore::CursorCapeStore(const UserFolders& folders, CapeLimits limits) 
     }
     capesDirectory_ = directory;
     AppLog::info("CursorCapeStore directory ready: " + directory.string());
+}
+
+CursorCapeStore::~CursorCapeStore() {
+    waitForSaves();
 }
 
 std::string CursorCapeStore::sanitizeComponent(const std::string& component) {
@@ -108,26 +150,71 @@ PropertyList::Dictionary CursorCapeStore::buildCapeDictionary(const CursorSet& c
     return dictionary;
 }
 
-std::optional<std::filesystem::path> CursorCapeStore::saveCape(const std::string& languageCode,
-                                                               const std::string& styleCode,
-                                                               const CursorSet& cursors) {
+std::optional<std::filesystem::path> CursorCapeStore::capeFile(const std::string& languageCode,
+                                                               const std::string& styleCode) const {
+    if (!capesDirectory_) {
+        return std::nullopt;
+    }
+    return *capesDirectory_ / (capeIdentifier(sanitizeComponent(lowercasedASCII(languageCode)),
+                                              sanitizeComponent(lowercasedASCII(styleCode))) +
+                               ".cape");
+}
+
+void CursorCapeStore::saveCape(const std::string& languageCode, const std::string& styleCode,
+                               const CursorSet& cursors) {
     if (cursors.empty()) {
         AppLog::warn("CursorCapeStore save skipped: empty cursors payload");
-        return std::nullopt;
+        return;
     }
     if (!capesDirectory_) {
         AppLog::error("CursorCapeStore save failed: capes directory unavailable");
-        return std::nullopt;
+        return;
     }
-    const std::string language = sanitizeComponent(lowercasedASCII(languageCode));
-    const std::string style = sanitizeComponent(lowercasedASCII(styleCode));
-    const std::string identifier = capeIdentifier(language, style);
-    const std::filesystem::path file = *capesDirectory_ / (identifier + ".cape");
+    PendingSave save{sanitizeComponent(lowercasedASCII(languageCode)),
+                     sanitizeComponent(lowercasedASCII(styleCode)), cursors};
+    std::string capeKey = save.language + "|" + save.style;
+    bool scheduled = false;
+    {
+        std::lock_guard lock(pendingMutex_);
+        scheduled = !pendingSaves_.insert_or_assign(capeKey, std::move(save)).second;
+    }
+    if (!scheduled) {
+        queue_->async([this, capeKey = std::move(capeKey)] { runPendingSave(capeKey); });
+    }
+}
 
-    PropertyList::Dictionary cursorDictionary = buildCapeDictionary(cursors);
+void CursorCapeStore::waitForSaves() {
+    queue_->drain();
+}
+
+void CursorCapeStore::runPendingSave(const std::string& capeKey) {
+    std::optional<PendingSave> save;
+    {
+        std::lock_guard lock(pendingMutex_);
+        if (auto entry = pendingSaves_.find(capeKey); entry != pendingSaves_.end()) {
+            save = std::move(entry->second);
+            pendingSaves_.erase(entry);
+        }
+    }
+    if (save) {
+        write(*save);
+    }
+}
+
+void CursorCapeStore::write(const PendingSave& save) {
+    const std::string identifier = capeIdentifier(save.language, save.style);
+    const std::filesystem::path file = *capesDirectory_ / (identifier + ".cape");
+    const std::string hashKey = save.language + "|" + save.style;
+    const std::uint64_t hash = contentHash(save.cursors);
+    auto previous = lastSavedHashes_.find(hashKey);
+    if (previous != lastSavedHashes_.end() && previous->second == hash && fileExists(file)) {
+        AppLog::debug("CursorCapeStore save skipped: unchanged cape " + identifier);
+        return;
+    }
+    PropertyList::Dictionary cursorDictionary = buildCapeDictionary(save.cursors);
     if (cursorDictionary.empty()) {
         AppLog::warn("CursorCapeStore save skipped: no serializable cursor frames");
-        return std::nullopt;
+        return;
     }
     const std::size_t cursorCount = cursorDictionary.size();
     const PropertyList root(PropertyList::Dictionary{
@@ -138,41 +225,27 @@ std::optional<std::filesystem::path> CursorCapeStore::saveCape(const std::string
         {"Cloud", false},
         {"HiDPI", true},
         {"Identifier", identifier},
-        {"CapeName", "Tolvane " + uppercasedASCII(language) + " " + style},
+        {"CapeName", "Tolvane " + uppercasedASCII(save.language) + " " + save.style},
         {"CapeVersion", 1.0},
         {"TolvanePayloadVersion", payloadVersion},
-        {"TolvaneLanguageCode", language},
-        {"TolvaneStyleCode", style},
+        {"TolvaneLanguageCode", save.language},
+        {"TolvaneStyleCode", save.style},
     });
     auto bytes = PropertyListSerialization::serialize(root, PropertyListFormat::binary);
     if (!bytes) {
         AppLog::error("CursorCapeStore save failed: property list serialization error");
-        return std::nullopt;
+        return;
     }
-    const std::string hashKey = language + "|" + style;
-    const std::uint64_t hash = fnv1a64(*bytes);
-
-    std::optional<std::filesystem::path> saved;
-    queue_.sync([&] {
-        auto previous = lastSavedHashes_.find(hashKey);
-        if (previous != lastSavedHashes_.end() && previous->second == hash && fileExists(file)) {
-            AppLog::debug("CursorCapeStore save skipped: unchanged cape " + identifier);
-            saved = file;
-            return;
-        }
-        auto written = atomicWrite(file, *bytes);
-        if (!written) {
-            AppLog::error("CursorCapeStore save failed: path=" + file.string() +
-                          " error=" + written.error());
-            return;
-        }
-        lastSavedHashes_[hashKey] = hash;
-        AppLog::info("CursorCapeStore saved " + file.string() +
-                     " cursors=" + std::to_string(cursorCount) +
-                     " bytes=" + std::to_string(bytes->size()) + " hash=" + hexDigest(hash));
-        saved = file;
-    });
-    return saved;
+    auto written = atomicWrite(file, *bytes);
+    if (!written) {
+        AppLog::error("CursorCapeStore save failed: path=" + file.string() +
+                      " error=" + written.error());
+        return;
+    }
+    lastSavedHashes_[hashKey] = hash;
+    AppLog::info("CursorCapeStore saved " + file.string() +
+                 " cursors=" + std::to_string(cursorCount) +
+                 " bytes=" + std::to_string(bytes->size()) + " hash=" + hexDigest(hash));
 }
 
 std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::string& languageCode,
@@ -297,7 +370,11 @@ Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::stri
 }
 
 void CursorCapeStore::removeAllCapes() {
-    queue_.sync([&] {
+    {
+        std::lock_guard lock(pendingMutex_);
+        pendingSaves_.clear();
+    }
+    queue_->sync([&] {
         if (!capesDirectory_) {
             return;
         }

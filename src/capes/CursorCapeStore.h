@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -44,20 +46,31 @@ class CursorCapeStore {
 
     // Makes the capes folder; without Application Support or when the folder
     // cannot be made, every save and load fails and clearing does nothing.
-    explicit CursorCapeStore(const UserFolders& folders, CapeLimits limits = {});
+    // Writes run on `queue`, or on a queue of the store's own.
+    explicit CursorCapeStore(const UserFolders& folders, CapeLimits limits = {},
+                             std::shared_ptr<SerialQueue> queue = nullptr);
+    // Finishes the saves asked for.
+    ~CursorCapeStore();
     CursorCapeStore(const CursorCapeStore&) = delete;
     CursorCapeStore& operator=(const CursorCapeStore&) = delete;
 
-    // Writes the cape unless a file with the same bytes was written by this
-    // store and still exists. Encodes each payload's `images` (not its
-    // snapshot's). The file's path, or nothing when nothing could be saved.
-    std::optional<std::filesystem::path> saveCape(const std::string& languageCode,
-                                                  const std::string& styleCode,
-                                                  const CursorSet& cursors);
+    // Writes the cape on the store's queue, after the caller has gone on: the
+    // images are shared, not copied. A save that has not started yet gives
+    // way to the next one for the same language and style, so that quick
+    // switches keep at most one set per cape waiting. Nothing is written when
+    // this store wrote the same cursors (geometry and pixels) to a file that
+    // still exists. Encodes each payload's `images` (not its snapshot's).
+    void saveCape(const std::string& languageCode, const std::string& styleCode,
+                  const CursorSet& cursors);
+    // Waits until every save asked for so far has finished.
+    void waitForSaves();
+    // Where the cape of a language and style is kept; nothing without a capes folder.
+    std::optional<std::filesystem::path> capeFile(const std::string& languageCode,
+                                                  const std::string& styleCode) const;
     // Both image lists of every loaded payload are the decoded frames.
     std::optional<CursorSet> loadCape(const std::string& languageCode,
                                       const std::string& styleCode);
-    // Deletes every cape file and forgets what was saved.
+    // Deletes every cape file, drops the saves waiting to start and forgets what was saved.
     void removeAllCapes();
 
     const std::optional<std::filesystem::path>& capesDirectory() const { return capesDirectory_; }
@@ -67,6 +80,15 @@ class CursorCapeStore {
     static std::string sanitizeComponent(const std::string& component);
 
   private:
+    struct PendingSave {
+        std::string language;
+        std::string style;
+        CursorSet cursors;
+    };
+
+    // On the queue: writes the save of that cape waiting to start, if there is one.
+    void runPendingSave(const std::string& capeKey);
+    void write(const PendingSave& save);
     // The "Cursors" dictionary of a save: cursors without an encodable image are left out.
     static PropertyList::Dictionary buildCapeDictionary(const CursorSet& cursors);
     static bool isCompatible(const PropertyList& root, const std::string& languageCode,
@@ -81,9 +103,11 @@ class CursorCapeStore {
 
     std::optional<std::filesystem::path> capesDirectory_;
     std::map<std::string, std::uint64_t> lastSavedHashes_; // only touched on queue_
+    std::mutex pendingMutex_;
+    // Saves asked for and not started, by "language|style"; guarded by pendingMutex_.
+    std::map<std::string, PendingSave> pendingSaves_;
     CapeLimits limits_;
-    // Last, so that it finishes its work before the state it uses goes away.
-    SerialQueue queue_{"com.tolvane.cape.store"};
+    std::shared_ptr<SerialQueue> queue_;
 };
 
 } // namespace tolvane

@@ -42,7 +42,8 @@ class MenuTest : public testing::TrayAppTest {
     void store(const std::string& key, const PropertyList& value) {
         ASSERT_TRUE(session->defaults()->setObject(key, value));
     }
-    std::size_t capeFiles() const {
+    std::size_t capeFiles() {
+        capes.waitForSaves();
         return static_cast<std::size_t>(
             std::distance(std::filesystem::directory_iterator(*capes.capesDirectory()),
                           std::filesystem::directory_iterator()));

@@ -1,7 +1,6 @@
 // Applying markers and restoring, as every application sees it through the
 // window server.
 #include "ControllerFixture.h"
-
 #include "cursors/Fnv1a.h"
 #include "render/CursorRenderer.h"
 #include "runtime/WindowServerObject.h"
@@ -92,12 +91,12 @@ TEST_F(ApplyTest, LeftHandedCursorsAreMirroredExactlyOnce) {
     // and is not mirrored.
     ASSERT_TRUE(apply(CursorStyle::dotBadge, "en", true));
     std::optional<HeldCursor> arrow = registered("com.apple.cursor.0");
-    const auto arrowShown = solidPixels(mirroredArrow, imageAt(*arrow, 0),
-                                        static_cast<int>(arrow->hotSpot.x - 22));
+    const auto arrowShown =
+        solidPixels(mirroredArrow, imageAt(*arrow, 0), static_cast<int>(arrow->hotSpot.x - 22));
     EXPECT_LE(arrowShown.changed, arrowShown.solid / 50);
     std::optional<HeldCursor> resize = registered("com.apple.cursor.17");
-    const auto resizeShown = solidPixels(systemResize, imageAt(*resize, 0),
-                                         static_cast<int>(resize->hotSpot.x - 16));
+    const auto resizeShown =
+        solidPixels(systemResize, imageAt(*resize, 0), static_cast<int>(resize->hotSpot.x - 16));
     EXPECT_LE(resizeShown.changed, resizeShown.solid / 50);
 
     // The system style registers the mirrored images themselves: made live,
@@ -111,6 +110,7 @@ TEST_F(ApplyTest, LeftHandedCursorsAreMirroredExactlyOnce) {
         EXPECT_EQ(bytesOf(imageAt(*arrow, 0)), bytesOf(mirroredArrow)) << "pass " << pass;
         EXPECT_EQ(cursors().at("com.apple.cursor.17"), system.at("com.apple.cursor.17"));
         ASSERT_TRUE(controller->restoreOriginal());
+        capes.waitForSaves();
     }
     EXPECT_EQ(takeLinesStartingWith("apply source stats"),
               (Lines{"[INFO] apply source stats: useCape=true capeApplied=0 generatedApplied=87 "
@@ -126,6 +126,7 @@ TEST_F(ApplyTest, AWeakArrowAliasTakesTheCanonicalArrow) {
     capes.saveCape("en", "system",
                    {{"com.apple.coregraphics.Arrow",
                      CursorPayload{CursorSnapshot{{28, 32}, {22, 4}, 1, 0, {}}, {systemArrow}}}});
+    capes.waitForSaves();
     takeLines();
     ASSERT_TRUE(controller->apply(std::nullopt, "en", "system", true));
     const Lines lines = takeLines();
@@ -147,6 +148,7 @@ TEST_F(ApplyTest, AWeakArrowAliasTakesTheCanonicalArrow) {
 TEST_F(ApplyTest, TheSameStyleAgainOnlySwapsImagesAndMarkerStylesNeverUseCapes) {
     makeController();
     ASSERT_TRUE(apply(CursorStyle::letterBadge, "en"));
+    capes.waitForSaves();
     unsigned resets = hardResets();
     takeLines();
     ASSERT_TRUE(apply(CursorStyle::letterBadge, "ru"));
@@ -167,6 +169,7 @@ TEST_F(ApplyTest, TheSameStyleAgainOnlySwapsImagesAndMarkerStylesNeverUseCapes) 
 
     // Without a style every apply is a full one, and no cape is read or written.
     const auto capeFiles = [&] {
+        capes.waitForSaves();
         return std::distance(std::filesystem::directory_iterator(*capes.capesDirectory()),
                              std::filesystem::directory_iterator());
     };
@@ -188,6 +191,7 @@ TEST_F(ApplyTest, CapesThatLeaveTheCursorUnchangedAreRetriedLive) {
     makeController();
     ASSERT_TRUE(controller->apply(std::nullopt, "en", "system", true));
     ASSERT_TRUE(controller->restoreOriginal());
+    capes.waitForSaves();
     // Without the displayed cursor's data no change can be seen.
     server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
     const unsigned resets = hardResets();
@@ -195,11 +199,11 @@ TEST_F(ApplyTest, CapesThatLeaveTheCursorUnchangedAreRetriedLive) {
     ASSERT_TRUE(controller->apply(std::nullopt, "en", "system", true));
     EXPECT_EQ(hardResets(), resets + 2);
     Lines lines = takeLines();
-    const std::string seeds = lines.back().substr(
-        0, lines.back().find(" cursorHashBefore"));
+    const std::string seeds = lines.back().substr(0, lines.back().find(" cursorHashBefore"));
     EXPECT_EQ(lines.back(), seeds + " cursorHashBefore=nil cursorHashAfter=nil hashChanged=false");
     std::erase_if(lines, [](const std::string& line) {
-        return !line.starts_with("[WARN] Cape") && line.find("apply source stats") == std::string::npos &&
+        return !line.starts_with("[WARN] Cape") &&
+               line.find("apply source stats") == std::string::npos &&
                line.find("Fallback") == std::string::npos;
     });
     EXPECT_EQ(lines,
@@ -226,8 +230,8 @@ TEST_F(ApplyTest, AnApplyWithoutBaselineStartsFromAResetSoItNeverTakesBadgesForT
     // must not become the baseline.
     ASSERT_TRUE(apply(CursorStyle::letterBadge, "ru"));
     EXPECT_EQ(hardResets(), resets + 1);
-    EXPECT_TRUE(contains(takeLines(),
-                         "[WARN] Baseline snapshots were empty; rebuilt baseline count=99"));
+    EXPECT_TRUE(
+        contains(takeLines(), "[WARN] Baseline snapshots were empty; rebuilt baseline count=99"));
     ASSERT_TRUE(controller->restoreOriginal());
     EXPECT_EQ(cursors(), system);
 }
@@ -325,9 +329,8 @@ TEST_F(UnboundTest, WithoutTheWindowServerEveryRequestIsRefused) {
     makeController();
     EXPECT_FALSE(controller->isRuntimeAvailable());
     EXPECT_FALSE(controller->isVerifiedFunctional());
-    EXPECT_TRUE(
-        contains(takeLines(), "[INFO] SystemCursorController init. runtimeAvailable=false "
-                              "connectionID=nil"));
+    EXPECT_TRUE(contains(takeLines(), "[INFO] SystemCursorController init. runtimeAvailable=false "
+                                      "connectionID=nil"));
     EXPECT_FALSE(apply(CursorStyle::letterBadge, "en"));
     EXPECT_FALSE(controller->restoreOriginal());
     EXPECT_EQ(takeLines(), (Lines{"[ERROR] apply skipped: runtime unavailable",
