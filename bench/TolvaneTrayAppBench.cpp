@@ -70,7 +70,7 @@ void BM_LayoutSwitchToDecoratedArrow(benchmark::State& state) {
     const char* sources[] = {"com.apple.keylayout.Russian", "com.apple.keylayout.German",
                              "com.apple.keylayout.ABC"};
     std::size_t next = 0;
-    measureAgainstCursorSetCopy(state, [&] {
+    measureAgainstSetCopy(state, [&] {
         launched.session.inputSources()->switchTo(sources[next++ % 3]);
         loop.drain();
     });
