@@ -162,19 +162,6 @@ TEST_F(DisplayTest, HardResetIsOkOnlyWhenUnregisteringAndACoreCursorWorked) {
                                            "effectiveMaxCoreID=0 anchored=false ok=true");
 }
 
-TEST_F(DisplayTest, HardResetDoesWithoutTheScaleFunctions) {
-    testing::SimulatedWindowServer noSetScaleServer(TOLVANE_SIMWS_NO_SET_SCALE_PATH);
-    noSetScaleServer.reset();
-    CGSRuntime noSetScale({TOLVANE_SIMWS_NO_SET_SCALE_PATH});
-    log.takeLines();
-    EXPECT_TRUE(noSetScale.hardResetSystemCursors(connection, 1));
-    EXPECT_EQ(noSetScaleServer.callCount("CoreCursorSet"), 2u);
-    Lines lines = log.takeLines();
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[3], "[DEBUG] nudgeCursorScale unavailable: get/set scale symbols missing");
-    noSetScaleServer.reset();
-}
-
 TEST_F(DisplayTest, DiscoveryKeepsEveryNamedNumberAndMatchesTheTokenInAnyCase) {
     // 101 numbers end just before IBeamS.
     EXPECT_EQ(runtime.discoverSystemCursorNames("IBEAM", 101),
