@@ -63,7 +63,7 @@ TEST(CursorArtwork, NoShapeIsCutOffAndEachHasSolidInkAtItsHotSpot) {
     }
 }
 
-TEST(CursorArtwork, ArrowIsBlackOnWhiteAntialiasedAndHandsWhiteOnBlack) {
+TEST(CursorArtwork, ArrowIsBlackOnWhiteAndHandsWhiteOnBlack) {
     constexpr double scale = 4;
     // Points of the artwork with the alpha and red they must reach.
     struct Probe {
@@ -89,17 +89,6 @@ TEST(CursorArtwork, ArrowIsBlackOnWhiteAntialiasedAndHandsWhiteOnBlack) {
     }
     CairoSurfacePtr arrow = CursorArtwork::draw(CursorShape::arrow, 0, scale);
     EXPECT_EQ(pixelAtPoint(arrow.get(), 26, 2, scale).alpha, 0);
-
-    // Edges between ink and outline are blended, not stair-stepped.
-    CairoSurfacePtr small = CursorArtwork::draw(CursorShape::arrow, 0, 2);
-    int greys = 0;
-    for (int y = 0; y < cairo_image_surface_get_height(small.get()); ++y) {
-        for (int x = 0; x < cairo_image_surface_get_width(small.get()); ++x) {
-            const Pixel pixel = pixelAt(small.get(), x, y);
-            greys += pixel.alpha == 255 && pixel.red > 40 && pixel.red < 215 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(greys, 20);
 }
 
 TEST(CursorArtwork, FramesAndScalesOutOfRangeDrawNothing) {
