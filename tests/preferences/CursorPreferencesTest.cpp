@@ -75,7 +75,7 @@ TEST_F(CursorPreferencesTest, LegacyStylesMoveToTheGlobalKey) {
                     "[DEBUG] Preference global style loaded: dotBadge"));
 }
 
-TEST_F(CursorPreferencesTest, SavingAStyleKeepsAllThreeKeysInStepAndWrongTypesCountAsMissing) {
+TEST_F(CursorPreferencesTest, SavingAStyleKeepsAllThreeKeysInStep) {
     preferences.setStyle(CursorStyle::highContrast,
                          InputLanguage::make("ru", "Russian", "com.apple.keylayout.Russian"));
     for (const char* key :
@@ -83,15 +83,7 @@ TEST_F(CursorPreferencesTest, SavingAStyleKeepsAllThreeKeysInStepAndWrongTypesCo
           CursorPreferences::legacyRussianStyleKey}) {
         EXPECT_EQ(stored(key), PropertyList("highContrast")) << key;
     }
-    writeDefaultsFile("<plist><dict><key>tolvane.cursor_style.global</key><integer>2</integer>"
-                      "<key>tolvane.cursor_style.en</key><true/>"
-                      "<key>tolvane.cursor_style.ru</key><array><string>dotBadge</string></array>"
-                      "</dict></plist>");
-    EXPECT_EQ(preferences.style(), CursorStyle::letterBadge);
-    EXPECT_EQ(stored(CursorPreferences::globalStyleKey), PropertyList(2));
-    EXPECT_THAT(log.lines(),
-                ElementsAre("[INFO] Preference global style saved: highContrast",
-                            "[DEBUG] Preference missing global style; using default letterBadge"));
+    EXPECT_THAT(log.lines(), ElementsAre("[INFO] Preference global style saved: highContrast"));
 }
 
 TEST(CursorPreferencesDefaults, BundlesNamedForLeftHandersDefaultToLeftHandedCursors) {
