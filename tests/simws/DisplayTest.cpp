@@ -27,40 +27,6 @@ TEST_F(WindowServerTest, FreshServerShowsTheSystemArrowForAnotherApplication) {
     EXPECT_EQ(tvws_dock_override_enabled(), 1);
 }
 
-TEST_F(WindowServerTest, SeedMovesExactlyWhenTheDisplayedPixelsChange) {
-    std::int32_t seed = 0;
-    // Setting what is already shown changes nothing on screen.
-    ASSERT_EQ(CGSSetRegisteredCursor(connection, "com.apple.coregraphics.Arrow", &seed), 0);
-    EXPECT_EQ(seed, 1);
-    EXPECT_EQ(displayedName(), "com.apple.coregraphics.Arrow");
-    EXPECT_EQ(tvws_displayed_by_other_application(), 0);
-
-    ASSERT_EQ(CGSSetRegisteredCursor(connection, "com.apple.coregraphics.IBeam", &seed), 0);
-    EXPECT_EQ(seed, 2);
-    EXPECT_EQ(globalCursorData().bytes, systemBytes(1));
-    ASSERT_EQ(CoreCursorSetAndReturnSeed(connection, 13, &seed), 0);
-    EXPECT_EQ(seed, 3);
-    EXPECT_EQ(displayedName(), "com.apple.cursor.13");
-    ASSERT_EQ(CGSSetSystemDefinedCursorWithSeed(connection, 100, &seed), 0);
-    EXPECT_EQ(seed, 4);
-    EXPECT_EQ(CGSSetSystemDefinedCursor(connection, 102), 0);
-    EXPECT_EQ(CGSCurrentCursorSeed(), 5);
-    EXPECT_EQ(displayedName(), "com.apple.cursor.102");
-
-    // Numbers outside the tables are refused and leave the screen alone.
-    EXPECT_EQ(CoreCursorSet(connection, 100), TVWS_STATUS_ILLEGAL_ARGUMENT);
-    EXPECT_EQ(CGSSetRegisteredCursor(connection, "test.missing", &seed),
-              TVWS_STATUS_NONE_AVAILABLE);
-    EXPECT_EQ(CoreCursorSet(connection + 1, 0), TVWS_STATUS_INVALID_CONNECTION);
-    EXPECT_EQ(CGSCurrentCursorSeed(), 5);
-    EXPECT_EQ(displayedName(), "com.apple.cursor.102");
-
-    // Another application changing the cursor moves the seed too.
-    EXPECT_EQ(tvws_simulate_foreign_cursor_change("com.apple.cursor.7"), 0);
-    EXPECT_EQ(CGSCurrentCursorSeed(), 6);
-    EXPECT_EQ(tvws_displayed_by_other_application(), 1);
-}
-
 TEST_F(WindowServerTest, RegistrationReachesTheScreenInstantlyOrAtTheNextShow) {
     const char* name = "com.apple.coregraphics.GlobalCurrent";
     ASSERT_EQ(CGSSetRegisteredCursor(connection, name, nullptr), 0);
