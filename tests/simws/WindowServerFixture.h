@@ -84,8 +84,6 @@ class WindowServerTest : public ::testing::Test {
     SIMWS_FUNCTION(CGSCreateRegisteredCursorImage);
     SIMWS_FUNCTION(CGSCursorNameForSystemCursor);
     SIMWS_FUNCTION(CGSSetDockCursorOverride);
-    SIMWS_FUNCTION(CGSSetSystemDefinedCursor);
-    SIMWS_FUNCTION(CGSSetSystemDefinedCursorWithSeed);
     SIMWS_FUNCTION(CGSShowCursor);
     SIMWS_FUNCTION(CGSHideCursor);
     SIMWS_FUNCTION(CGSGetCursorScale);
@@ -96,7 +94,6 @@ class WindowServerTest : public ::testing::Test {
     SIMWS_FUNCTION(CGSCurrentCursorSeed);
     SIMWS_FUNCTION(CoreCursorUnregisterAll);
     SIMWS_FUNCTION(CoreCursorSet);
-    SIMWS_FUNCTION(CoreCursorSetAndReturnSeed);
     SIMWS_FUNCTION(CoreCursorCopyImages);
 };
 

@@ -47,8 +47,6 @@ TEST_F(UpdaterTest, ManualCheckTellsTheUserWhatTheFeedSays) {
          "[INFO] Update available version=1.10.0"},
         {R"({"version": "2.0.0",)", "{feed}", failed,
          failure + "the feed is not valid JSON (at byte 21)"},
-        {"{\"version\":\"2.0\",\"notes\":\"\xff\"}", "{feed}", failed,
-         failure + "the feed is not valid JSON (at byte 27)"},
         {std::string(100000, '[') + std::string(100000, ']'), "{feed}", failed,
          failure + "the feed is not a JSON object"},
         {R"({"notes":"No version."})", "{feed}", failed, failure + "the feed has no \"version\""},

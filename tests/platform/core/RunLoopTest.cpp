@@ -1,8 +1,7 @@
 #include "platform/RunLoop.h"
 
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -10,43 +9,34 @@
 namespace tolvane {
 namespace {
 
+using Events = std::vector<std::string>;
+
 struct RunLoopTest : ::testing::Test {
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(100.0);
     std::shared_ptr<RunLoop> loop = RunLoop::create(clock);
-    std::vector<std::string> events;
+    Events events;
 
     auto record(std::string name) {
         return [this, name] { events.push_back(name + "@" + std::to_string(loop->now() - 100.0)); };
     }
 };
 
-TEST_F(RunLoopTest, DelayedWorkRunsInDueOrderAtItsOwnMoment) {
+TEST_F(RunLoopTest, DelayedWorkRunsInDueOrderAtItsOwnMomentUnlessCancelled) {
     loop->after(1.8, record("c"));
     loop->after(0.45, record("a"));
     loop->after(1.0, record("b"));
     loop->after(1.0, record("b2")); // same moment: scheduling order
+    auto cancelled = loop->after(0.5, record("cancelled"));
+    EXPECT_TRUE(cancelled.isActive());
+    cancelled.cancel();
+    cancelled.cancel();
+    EXPECT_FALSE(cancelled.isActive());
 
     loop->advance(0.44);
     EXPECT_TRUE(events.empty());
     loop->advance(2.0);
-    EXPECT_EQ(events, (std::vector<std::string>{"a@0.450000", "b@1.000000", "b2@1.000000",
-                                                "c@1.800000"}));
+    EXPECT_EQ(events, (Events{"a@0.450000", "b@1.000000", "b2@1.000000", "c@1.800000"}));
     EXPECT_DOUBLE_EQ(loop->now(), 102.44);
-}
-
-TEST_F(RunLoopTest, CancelledWorkNeverRunsAndCancellingTwiceIsHarmless) {
-    auto first = loop->after(0.5, record("first"));
-    auto second = loop->after(0.5, record("second"));
-    EXPECT_TRUE(first.isActive());
-    first.cancel();
-    first.cancel();
-    EXPECT_FALSE(first.isActive());
-    loop->advance(1.0);
-    EXPECT_EQ(events, (std::vector<std::string>{"second@0.500000"}));
-    EXPECT_FALSE(second.isActive()); // one-shot work is done once it ran
-    Cancellable empty;
-    empty.cancel();
-    EXPECT_FALSE(empty.isActive());
 }
 
 TEST_F(RunLoopTest, RepeatingTimerFiresEveryIntervalUntilInvalidated) {
@@ -71,8 +61,7 @@ TEST_F(RunLoopTest, WorkScheduledByWorkRunsWhenDueWithinTheSameAdvance) {
         loop->post(record("posted"));
     });
     loop->advance(1.0);
-    EXPECT_EQ(events, (std::vector<std::string>{"outer@0.050000", "posted@0.050000",
-                                                "inner@0.160000"}));
+    EXPECT_EQ(events, (Events{"outer@0.050000", "posted@0.050000", "inner@0.160000"}));
 }
 
 TEST_F(RunLoopTest, PostedWorkFromOtherThreadsRunsOnTheLoopInOrder) {
@@ -96,36 +85,31 @@ TEST_F(RunLoopTest, PostedWorkFromOtherThreadsRunsOnTheLoopInOrder) {
     EXPECT_TRUE(allOnLoopThread);
 }
 
-TEST_F(RunLoopTest, StopEndsRunAndNestedRunLoopsKeepTime) {
+TEST_F(RunLoopTest, StopEndsRunNestedRunLoopsKeepTimeAndRunEndsWithNothingLeftToDo) {
     loop->after(1.0, [&] {
         record("terminating")();
         loop->advance(0.15); // a handler may run the loop for a while itself
         loop->stop();
     });
     loop->after(1.1, record("during-nested"));
-    loop->after(5.0, record("never"));
+    loop->after(5.0, record("later"));
     loop->run();
-    EXPECT_EQ(events, (std::vector<std::string>{"terminating@1.000000", "during-nested@1.100000"}));
+    EXPECT_EQ(events, (Events{"terminating@1.000000", "during-nested@1.100000"}));
     EXPECT_DOUBLE_EQ(loop->now(), 101.15);
-}
-
-TEST_F(RunLoopTest, RunReturnsWhenAManualClockHasNothingLeftToDo) {
-    loop->after(3.0, record("last"));
-    loop->run();
-    EXPECT_EQ(events, (std::vector<std::string>{"last@3.000000"}));
+    loop->run(); // a manual clock with nothing left to do returns
+    EXPECT_EQ(events.back(), "later@5.000000");
 }
 
 TEST_F(RunLoopTest, BlockedSignalsAreHandledAsOrdinaryWorkOnTheLoop) {
     blockTerminationSignals();
     int received = 0;
     ASSERT_TRUE(loop->addSignalHandler(SIGHUP, [&] { ++received; }));
-    ASSERT_EQ(raise(SIGHUP), 0); // pending, not fatal: the signal is blocked
-    EXPECT_EQ(received, 0);
-    loop->drain();
-    EXPECT_EQ(received, 1);
-    ASSERT_EQ(raise(SIGHUP), 0);
-    loop->drain();
-    EXPECT_EQ(received, 2);
+    for (int expected : {1, 2}) {
+        ASSERT_EQ(raise(SIGHUP), 0); // pending, not fatal: the signal is blocked
+        EXPECT_EQ(received, expected - 1);
+        loop->drain();
+        EXPECT_EQ(received, expected);
+    }
 }
 
 TEST(RealClockRunLoop, WaitsForDueTimeAndWakesForPostedWork) {
