@@ -153,6 +153,7 @@ TEST_F(ApplyTest, TheSameStyleAgainOnlySwapsImagesAndMarkerStylesNeverUseCapes) 
     takeLines();
     ASSERT_TRUE(apply(CursorStyle::letterBadge, "ru"));
     ASSERT_TRUE(apply(CursorStyle::letterBadge, "en"));
+    capes.waitForSaves();
     EXPECT_EQ(hardResets(), resets);
     Lines lines = takeLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
