@@ -3,6 +3,7 @@
 #include "log/AppLog.h"
 #include "log/LogFormat.h"
 #include "platform/Canvas.h"
+#include "render/MarkerStampCache.h"
 #include "render/ShapeAnalysisCache.h"
 
 #include <algorithm>
@@ -76,6 +77,60 @@ void drawImage(cairo_t* context, const Image& image, double x, double y, double 
     cairo_restore(context);
 }
 
+// When the image lands on whole pixels at its own pixel size, which is how
+// decoration places a cursor image at its density, the replacing draw comes
+// down to its rows copied in and everything else cleared; doing just that
+// saves the compositor's pass. The pixels the image covers; nothing when the
+// image does not land so and has to be drawn.
+std::optional<PixelBounds> copyAtWholePixels(cairo_t* context, const Image& image, double x,
+                                             double width, double height) {
+    cairo_matrix_t matrix;
+    cairo_get_matrix(context, &matrix);
+    cairo_surface_t* canvas = cairo_get_target(context);
+    const double left = x * matrix.xx;
+    if (matrix.xy != 0 || matrix.yx != 0 || matrix.x0 != 0 || matrix.y0 != 0 ||
+        left != std::floor(left) || width * matrix.xx != image.width() ||
+        height * matrix.yy != image.height() ||
+        cairo_image_surface_get_format(canvas) != CAIRO_FORMAT_ARGB32) {
+        return std::nullopt;
+    }
+    const int canvasWidth = cairo_image_surface_get_width(canvas);
+    const int canvasHeight = cairo_image_surface_get_height(canvas);
+    const PixelBounds covered{static_cast<int>(left), 0, static_cast<int>(left) + image.width(),
+                              image.height()};
+    cairo_surface_flush(canvas);
+    unsigned char* pixels = cairo_image_surface_get_data(canvas);
+    if (pixels == nullptr || covered.left < 0 || covered.right > canvasWidth ||
+        covered.bottom > canvasHeight) {
+        return std::nullopt;
+    }
+    const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(canvas));
+    const auto rowBytes = static_cast<std::size_t>(canvasWidth) * 4;
+    const auto before = static_cast<std::size_t>(covered.left) * 4;
+    const auto imageBytes = static_cast<std::size_t>(image.width()) * 4;
+    for (int y = 0; y < canvasHeight; ++y) {
+        unsigned char* row = pixels + static_cast<std::size_t>(y) * stride;
+        if (y >= covered.bottom) {
+            std::memset(row, 0, rowBytes);
+            continue;
+        }
+        std::memset(row, 0, before);
+        std::memcpy(row + before,
+                    image.bytes() +
+                        static_cast<std::size_t>(y) * static_cast<std::size_t>(image.bytesPerRow()),
+                    imageBytes);
+        std::memset(row + before + imageBytes, 0, rowBytes - before - imageBytes);
+    }
+    cairo_surface_mark_dirty(canvas);
+    return covered;
+}
+
+// Every pixel of the canvas behind the context.
+PixelBounds wholeCanvas(cairo_t* context) {
+    cairo_surface_t* canvas = cairo_get_target(context);
+    return {0, 0, cairo_image_surface_get_width(canvas), cairo_image_surface_get_height(canvas)};
+}
+
 // The analyses of the source images decorated lately.
 ShapeAnalysisCache& shapeAnalyses() {
     static ShapeAnalysisCache cache(512);
@@ -142,6 +197,37 @@ class BadgeText {
     PangoRectangle logical_{};
 };
 
+// The disc with its outline and text, centred on the point.
+void paintMarker(cairo_t* context, const CursorMarker& marker, Point centre, double radius) {
+    cairo_save(context);
+    cairo_set_operator(context, CAIRO_OPERATOR_OVER);
+    cairo_new_path(context);
+    cairo_arc(context, centre.x, centre.y, radius, 0, 2 * std::numbers::pi);
+    setColor(context, marker.fillColor);
+    cairo_fill_preserve(context);
+    if (marker.borderWidth > 0) {
+        cairo_set_line_width(context, marker.borderWidth);
+        setColor(context, marker.borderColor);
+        cairo_stroke(context);
+    }
+    cairo_new_path(context);
+
+    if (marker.text) {
+        BadgeText text(context, *marker.text);
+        text.measure(cachedBadgeFontSize(*marker.text, 2 * radius,
+                                         [&](double size) { return text.measure(size); }));
+        setColor(context, marker.textColor);
+        text.drawCentred(context, centre.x, centre.y);
+    }
+    cairo_restore(context);
+}
+
+// Markers drawn lately, for the canvases that want them at the same spot.
+MarkerStampCache& markerStamps() {
+    static MarkerStampCache cache(32u * 1024u * 1024u);
+    return cache;
+}
+
 } // namespace
 
 DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
@@ -179,10 +265,16 @@ DecoratedPayload CursorRenderer::decoratePayload(const CursorSnapshot& snapshot,
             continue;
         }
         // The image sits at the top of the canvas: the bottom margin is below it.
-        drawImage(canvas->context(), image, margins.padLeft, 0, width, height, true);
+        std::optional<PixelBounds> occupied =
+            copyAtWholePixels(canvas->context(), image, margins.padLeft, width, height);
+        if (!occupied) {
+            drawImage(canvas->context(), image, margins.padLeft, 0, width, height, true);
+            occupied = wholeCanvas(canvas->context());
+        }
         const ShapeAnalysisCache::Analysis& shape =
             shapeAnalyses().analysis(image, imageRect, canvasRect);
-        drawMarker(canvas->context(), *marker, canvasRect, shape.contentBounds, flags, &shape.mask);
+        drawMarker(canvas->context(), *marker, canvasRect, shape.contentBounds, flags, &shape.mask,
+                   *occupied);
         if (auto decorated = std::move(*canvas).finish()) {
             result.images.push_back(std::move(*decorated));
         }
@@ -205,7 +297,7 @@ std::optional<Image> CursorRenderer::render(const StandardCursor& cursor,
     drawImage(canvas->context(), cursor.image, 0, 0, cursor.width, cursor.height);
     if (marker) {
         drawMarker(canvas->context(), *marker, Rect{{0, 0}, {cursor.width, cursor.height}},
-                   std::nullopt, DecorationFlags{}, nullptr);
+                   std::nullopt, DecorationFlags{}, nullptr, wholeCanvas(canvas->context()));
     }
     return std::move(*canvas).finish();
 }
@@ -229,7 +321,7 @@ std::vector<Image> CursorRenderer::fallbackImages(CursorTemplate cursorTemplate,
 
 void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, const Rect& canvas,
                                 const std::optional<Rect>& preferredBounds, DecorationFlags flags,
-                                const ShapeMask* shape) {
+                                const ShapeMask* shape, const PixelBounds& occupied) {
     auto disc = MarkerGeometry::discRect(canvas, marker.diameter, preferredBounds, flags);
     if (!disc) {
         return;
@@ -261,27 +353,13 @@ void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, co
     const double centreX = disc->origin.x + radius;
     const double centreY = canvas.origin.y + canvas.size.height - (disc->origin.y + radius);
 
-    cairo_save(context);
-    cairo_set_operator(context, CAIRO_OPERATOR_OVER);
-    cairo_new_path(context);
-    cairo_arc(context, centreX, centreY, radius, 0, 2 * std::numbers::pi);
-    setColor(context, marker.fillColor);
-    cairo_fill_preserve(context);
-    if (marker.borderWidth > 0) {
-        cairo_set_line_width(context, marker.borderWidth);
-        setColor(context, marker.borderColor);
-        cairo_stroke(context);
+    const auto paint = [&](cairo_t* target) {
+        paintMarker(target, marker, {centreX, centreY}, radius);
+    };
+    const double reach = radius + std::max(marker.borderWidth, 0.0) / 2;
+    if (!markerStamps().stamp(context, marker, {centreX, centreY}, reach, occupied, paint)) {
+        paint(context);
     }
-    cairo_new_path(context);
-
-    if (marker.text) {
-        BadgeText text(context, *marker.text);
-        text.measure(cachedBadgeFontSize(*marker.text, diameter,
-                                         [&](double size) { return text.measure(size); }));
-        setColor(context, marker.textColor);
-        text.drawCentred(context, centreX, centreY);
-    }
-    cairo_restore(context);
 }
 
 std::optional<Image> CursorRenderer::mirrorHorizontally(const Image& image) {

@@ -7,6 +7,7 @@
 #include "platform/StandardCursors.h"
 #include "render/CursorStyle.h"
 #include "render/MarkerGeometry.h"
+#include "render/MarkerStampCache.h"
 #include "render/ShapeMask.h"
 
 #include <cairo.h>
@@ -50,9 +51,10 @@ class CursorRenderer {
     // Draws into a context whose user space is the canvas in points, origin
     // at the top-left; `canvas` and `preferredBounds` are in y-up points.
     // With a shape, the disc keeps off its solid pixels where there is room.
+    // The canvas is transparent outside `occupied`.
     static void drawMarker(cairo_t* context, const CursorMarker& marker, const Rect& canvas,
                            const std::optional<Rect>& preferredBounds, DecorationFlags flags,
-                           const ShapeMask* shape);
+                           const ShapeMask* shape, const PixelBounds& occupied);
 };
 
 } // namespace tolvane

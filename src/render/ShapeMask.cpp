@@ -100,6 +100,28 @@ int ShapeMask::coveredCells(Point centre, double radius) const {
 
 ShapeMask::Placement ShapeMask::leastCoveredOrigin(const Rect& disc, double radius,
                                                    const Rect& allowedOrigins) const {
+    const Search search{disc.origin.x,
+                        disc.origin.y,
+                        disc.size.width,
+                        disc.size.height,
+                        radius,
+                        allowedOrigins.origin.x,
+                        allowedOrigins.origin.y,
+                        allowedOrigins.size.width,
+                        allowedOrigins.size.height};
+    if (auto found = placements_.find(search); found != placements_.end()) {
+        return found->second;
+    }
+    // A handful of marker sizes and sides ask; anything beyond starts afresh.
+    if (placements_.size() >= 32) {
+        placements_.clear();
+    }
+    return placements_.emplace(search, searchLeastCoveredOrigin(disc, radius, allowedOrigins))
+        .first->second;
+}
+
+ShapeMask::Placement ShapeMask::searchLeastCoveredOrigin(const Rect& disc, double radius,
+                                                         const Rect& allowedOrigins) const {
     const auto steps = [](double from, double to) {
         return static_cast<int>(std::floor((to - from) / cellSize + edgeTolerance));
     };

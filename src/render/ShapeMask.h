@@ -3,7 +3,9 @@
 #include "platform/Geometry.h"
 #include "platform/Image.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -30,6 +32,8 @@ class ShapeMask {
     // Of the origins on the half-point grid through `disc`'s own and inside
     // `allowedOrigins`, the one whose disc of `radius` around its centre
     // covers the fewest solid cells, the nearest to `disc` among equals.
+    // The answers are kept: every decoration of the image asks again. Not
+    // safe to call from two threads at once.
     Placement leastCoveredOrigin(const Rect& disc, double radius, const Rect& allowedOrigins) const;
 
   private:
@@ -39,11 +43,16 @@ class ShapeMask {
     }
     // Solid cells in columns [c0, c1) and rows [r0, r1), from the summed-area table.
     int solidCount(int c0, int r0, int c1, int r1) const;
+    Placement searchLeastCoveredOrigin(const Rect& disc, double radius,
+                                       const Rect& allowedOrigins) const;
 
     int columns_ = 0;
     int rows_ = 0;
     std::vector<std::uint8_t> solid_;
     std::vector<int> sums_; // (columns_ + 1) x (rows_ + 1)
+    // A question of leastCoveredOrigin: disc, radius and allowed origins.
+    using Search = std::array<double, 9>;
+    mutable std::map<Search, Placement> placements_;
 };
 
 } // namespace tolvane

@@ -4,19 +4,20 @@
 //
 // After an intended change of the drawing, write the record anew with
 //   TOLVANE_WRITE_DECORATION_RECORD=1 tolvane_render_tests --gtest_filter='DecorationRecord.*'
-#include "render/CursorRenderer.h"
-
 #include "artwork/CursorArtwork.h"
 #include "cursors/Fnv1a.h"
 #include "cursors/ResizeDetection.h"
 #include "input/InputLanguage.h"
+#include "render/CursorRenderer.h"
 #include "support/TemporaryDirectory.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <map>
 #include <sstream>
+#include <tuple>
 
 namespace tolvane {
 namespace {
@@ -57,45 +58,63 @@ std::optional<CursorTemplate> templateOf(CursorShape shape) {
 // One line per decorated image: what was drawn with what, and the digest of
 // its geometry and pixels. Cursors are decorated as the controller does:
 // resize detection for cursors of no role, mirroring first for the left hand.
+// Each image is decorated with every marker in turn and then with the first
+// again, as language and style changes do, so that what the renderer keeps
+// from one decoration to the next is put to use; the lines keep the order of
+// the record, marker by marker.
 std::string decorationRecord() {
     struct Marker {
         CursorStyle style;
         const char* code;
     };
-    std::ostringstream record;
-    for (const Marker& choice : {Marker{CursorStyle::letterBadge, "en"},
-                                 Marker{CursorStyle::letterBadge, "zh-hans"},
-                                 Marker{CursorStyle::dotBadge, "de"},
-                                 Marker{CursorStyle::highContrast, "ru"}}) {
-        const auto marker = choice.style.marker(InputLanguage::make(choice.code, "", ""));
-        for (bool leftHanded : {false, true}) {
-            for (int number = 0; number < cursorShapeCount; ++number) {
-                const auto shape = static_cast<CursorShape>(number);
-                CursorSnapshot snapshot = systemSnapshot(shape);
-                const std::optional<CursorTemplate> cursorTemplate = templateOf(shape);
-                const ResizeDetection resize =
-                    cursorTemplate ? ResizeDetection{} : detectResize(snapshot.size);
-                if (leftHanded && !resize.any()) {
-                    snapshot = CursorRenderer::mirrorSnapshot(snapshot);
-                }
+    const Marker choices[] = {{CursorStyle::letterBadge, "en"},
+                              {CursorStyle::letterBadge, "zh-hans"},
+                              {CursorStyle::dotBadge, "de"},
+                              {CursorStyle::highContrast, "ru"}};
+    constexpr std::size_t markerCount = std::size(choices);
+    // By marker, hand and cursor.
+    std::map<std::tuple<std::size_t, bool, int>, std::string> lines;
+    for (bool leftHanded : {false, true}) {
+        for (int number = 0; number < cursorShapeCount; ++number) {
+            const auto shape = static_cast<CursorShape>(number);
+            CursorSnapshot snapshot = systemSnapshot(shape);
+            const std::optional<CursorTemplate> cursorTemplate = templateOf(shape);
+            const ResizeDetection resize =
+                cursorTemplate ? ResizeDetection{} : detectResize(snapshot.size);
+            if (leftHanded && !resize.any()) {
+                snapshot = CursorRenderer::mirrorSnapshot(snapshot);
+            }
+            for (std::size_t turn = 0; turn <= markerCount; ++turn) {
+                const Marker& choice = choices[turn % markerCount];
+                const auto marker = choice.style.marker(InputLanguage::make(choice.code, "", ""));
                 const DecoratedPayload payload = CursorRenderer::decoratePayload(
                     snapshot, marker, cursorTemplate, resize.horizontal, resize.vertical,
                     resize.diagonal, leftHanded);
+                std::ostringstream record;
                 for (std::size_t index = 0; index < payload.images.size(); ++index) {
                     const Image& image = payload.images[index];
                     record << choice.style.rawValue() << '/' << choice.code << '/'
-                           << (leftHanded ? "left" : "right") << ' '
-                           << CursorArtwork::name(shape) << ' ' << index << ' '
-                           << payload.snapshot.size.width << 'x' << payload.snapshot.size.height
-                           << '@' << payload.snapshot.hotSpot.x << ','
-                           << payload.snapshot.hotSpot.y << ' ' << image.width() << 'x'
+                           << (leftHanded ? "left" : "right") << ' ' << CursorArtwork::name(shape)
+                           << ' ' << index << ' ' << payload.snapshot.size.width << 'x'
+                           << payload.snapshot.size.height << '@' << payload.snapshot.hotSpot.x
+                           << ',' << payload.snapshot.hotSpot.y << ' ' << image.width() << 'x'
                            << image.height() << ' '
                            << hexDigest(fnv1a64({image.bytes(), image.byteCount()})) << '\n';
+                }
+                if (turn < markerCount) {
+                    lines[{turn, leftHanded, number}] = record.str();
+                } else {
+                    const std::string first = lines[{0, leftHanded, number}];
+                    EXPECT_EQ(record.str(), first) << "decorated again";
                 }
             }
         }
     }
-    return record.str();
+    std::string record;
+    for (const auto& [key, text] : lines) {
+        record += text;
+    }
+    return record;
 }
 
 TEST(DecorationRecord, EveryDecoratedImageIsTheOneOnRecord) {
