@@ -2,6 +2,7 @@
 #include "app/TolvaneTrayApp.h"
 #include "desk/Desk.h"
 #include "log/AppLog.h"
+#include "platform/PixelMemory.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/RunLoop.h"
 #include "platform/sim/SimSession.h"
@@ -36,6 +37,7 @@ std::filesystem::path sessionHome(const Environment& environment) {
 } // namespace
 
 int main(int argc, char** argv) {
+    keepFreedPixelMemoryForReuse();
     // Before any thread exists, so that every thread inherits the mask.
     blockTerminationSignals();
 
