@@ -249,7 +249,8 @@ void CursorCapeStore::write(const PendingSave& save) {
 }
 
 std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::string& languageCode,
-                                                                    const std::string& styleCode) {
+                                                                    const std::string& styleCode,
+                                                                    Frames frames) {
     if (!capesDirectory_) {
         AppLog::error("CursorCapeStore load failed: capes directory unavailable");
         return std::nullopt;
@@ -300,7 +301,7 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
     CursorSet result;
     std::uint64_t totalPixels = 0;
     for (const auto& [identifier, value] : *cursors) {
-        auto payload = readCursor(identifier, value, totalPixels);
+        auto payload = readCursor(identifier, value, frames, totalPixels);
         if (!payload) {
             return refuse(payload.error());
         }
@@ -320,6 +321,7 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
 
 Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::string& identifier,
                                                                  const PropertyList& value,
+                                                                 Frames frames,
                                                                  std::uint64_t& totalPixels) const {
     const PropertyList::Dictionary* entry = value.dictionaryValue();
     const PropertyList* representations = value.find("Representations");
@@ -331,42 +333,60 @@ Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::stri
         return Failure{std::to_string(representations->arrayValue()->size()) + " frames for " +
                        identifier};
     }
-    std::vector<Image> frames;
+    std::vector<Image> images;
+    std::optional<CursorSize> firstFrameSize;
+    std::size_t usableFrames = 0;
     for (const PropertyList& element : *representations->arrayValue()) {
         const PropertyList::Data* data = element.dataValue();
         if (!data) {
             continue;
         }
-        auto decoded = Png::decode(*data, limits_.frame);
-        if (decoded.tooLarge) {
-            return Failure{"frame of " + identifier + ": " + decoded.failure};
+        std::optional<Image> image;
+        Png::Header header;
+        if (frames == Frames::decoded) {
+            auto decoded = Png::decode(*data, limits_.frame);
+            image = std::move(decoded.image);
+            header = {image ? static_cast<std::uint32_t>(image->width()) : 0,
+                      image ? static_cast<std::uint32_t>(image->height()) : 0,
+                      std::move(decoded.failure), decoded.tooLarge};
+        } else {
+            header = Png::readHeader(*data, limits_.frame);
         }
-        if (!decoded.image) {
+        if (header.tooLarge) {
+            return Failure{"frame of " + identifier + ": " + header.failure};
+        }
+        if (!header.failure.empty()) {
             continue;
         }
-        totalPixels += static_cast<std::uint64_t>(decoded.image->width()) *
-                       static_cast<std::uint64_t>(decoded.image->height());
+        totalPixels += std::uint64_t{header.width} * header.height;
         if (totalPixels > limits_.maxTotalPixels) {
             return Failure{"more than " + std::to_string(limits_.maxTotalPixels) + " pixels"};
         }
-        frames.push_back(std::move(*decoded.image));
+        if (!firstFrameSize) {
+            firstFrameSize =
+                CursorSize{static_cast<double>(header.width), static_cast<double>(header.height)};
+        }
+        ++usableFrames;
+        if (image) {
+            images.push_back(std::move(*image));
+        }
     }
-    if (frames.empty()) {
+    if (usableFrames == 0) {
         return std::optional<CursorPayload>();
     }
-    const auto frameCount = uintValue(value.find("FrameCount")).value_or(frames.size());
+    const auto frameCount = uintValue(value.find("FrameCount")).value_or(usableFrames);
     if (frameCount > limits_.maxFramesPerCursor) {
         return Failure{"frame count " + std::to_string(frameCount) + " for " + identifier};
     }
     CursorSnapshot snapshot;
-    snapshot.size = {cgFloatValue(value.find("PointsWide")).value_or(frames.front().width()),
-                     cgFloatValue(value.find("PointsHigh")).value_or(frames.front().height())};
+    snapshot.size = {cgFloatValue(value.find("PointsWide")).value_or(firstFrameSize->width),
+                     cgFloatValue(value.find("PointsHigh")).value_or(firstFrameSize->height)};
     snapshot.hotSpot = {cgFloatValue(value.find("HotSpotX")).value_or(0),
                         cgFloatValue(value.find("HotSpotY")).value_or(0)};
     snapshot.frameCount = static_cast<std::size_t>(frameCount);
     snapshot.frameDuration = cgFloatValue(value.find("FrameDuration")).value_or(0);
-    snapshot.images = frames;
-    return std::optional<CursorPayload>(CursorPayload{std::move(snapshot), std::move(frames)});
+    snapshot.images = images;
+    return std::optional<CursorPayload>(CursorPayload{std::move(snapshot), std::move(images)});
 }
 
 void CursorCapeStore::removeAllCapes() {

@@ -67,9 +67,15 @@ class CursorCapeStore {
     // Where the cape of a language and style is kept; nothing without a capes folder.
     std::optional<std::filesystem::path> capeFile(const std::string& languageCode,
                                                   const std::string& styleCode) const;
-    // Both image lists of every loaded payload are the decoded frames.
-    std::optional<CursorSet> loadCape(const std::string& languageCode,
-                                      const std::string& styleCode);
+    // How much of a cape's frames a load reads.
+    enum class Frames {
+        decoded,        // both image lists of every payload are the decoded frames
+        headersChecked, // only the frames' PNG headers are read and checked; the
+                        // payloads carry geometry and no images, for a caller that
+                        // needs to know which cursors a cape holds and not their pixels
+    };
+    std::optional<CursorSet> loadCape(const std::string& languageCode, const std::string& styleCode,
+                                      Frames frames = Frames::decoded);
     // Deletes every cape file, drops the saves waiting to start and forgets what was saved.
     void removeAllCapes();
 
@@ -96,7 +102,7 @@ class CursorCapeStore {
     // One entry of "Cursors": nothing when it has no usable frame, a failure
     // when it breaks a limit. Adds its decoded pixels to totalPixels.
     Result<std::optional<CursorPayload>> readCursor(const std::string& identifier,
-                                                    const PropertyList& value,
+                                                    const PropertyList& value, Frames frames,
                                                     std::uint64_t& totalPixels) const;
     static std::optional<std::uint64_t> uintValue(const PropertyList* value);
     static std::optional<double> cgFloatValue(const PropertyList* value);

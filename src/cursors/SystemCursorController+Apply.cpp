@@ -23,17 +23,22 @@ bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
     }
     adoptUserCursorScale(connectionID);
 
+    // Capes hold the system style's cursors; every marker style is drawn afresh.
+    const bool forceTemplatePayloads = !styleCode || lowercasedASCII(*styleCode) != "system";
     CursorPayloadMap capePayloads;
     if (languageCode && styleCode) {
-        capePayloads = capeStore_.loadCape(*languageCode, *styleCode).value_or(CursorPayloadMap{});
+        // Drawn afresh, a cape's cursors only add their identifiers to the
+        // targets, so their pixels need not be decoded.
+        const auto frames = forceTemplatePayloads ? CursorCapeStore::Frames::headersChecked
+                                                  : CursorCapeStore::Frames::decoded;
+        capePayloads =
+            capeStore_.loadCape(*languageCode, *styleCode, frames).value_or(CursorPayloadMap{});
     }
     if (!capePayloads.empty()) {
         AppLog::info("apply using cape payloads: language=" + languageCode.value_or("nil") +
                      " style=" + styleCode.value_or("nil") +
                      " cursors=" + std::to_string(capePayloads.size()));
     }
-    // Capes hold the system style's cursors; every marker style is drawn afresh.
-    const bool forceTemplatePayloads = !styleCode || lowercasedASCII(*styleCode) != "system";
     // A lightweight apply captures nothing: with no baseline it would take
     // the decorated cursors on screen for the system's own.
     const bool lightweightRefresh = styleCode && lastAppliedStyleCode_ &&

@@ -93,37 +93,61 @@ std::optional<std::vector<std::uint8_t>> Png::encode(const Image& image) {
     return std::vector<std::uint8_t>(bytes, bytes + length);
 }
 
+namespace {
+
+// Opens a decoder on `bytes` and reads the image header, refusing an image
+// over the limits before anything is allocated for its pixels.
+Png::Header openAndReadHeader(spng_ctx* context, std::span<const std::uint8_t> bytes,
+                              const PngLimits& limits) {
+    spng_set_image_limits(context, limits.maxWidth, limits.maxHeight);
+    spng_set_chunk_limits(context, bytes.size(), ancillaryChunkCache);
+    int error = spng_set_png_buffer(context, bytes.data(), bytes.size());
+    if (error != 0) {
+        return {0, 0, spngFailure("unreadable", error)};
+    }
+    spng_ihdr header{};
+    error = spng_get_ihdr(context, &header);
+    if (error == SPNG_EWIDTH || error == SPNG_EHEIGHT || error == SPNG_EUSER_WIDTH ||
+        error == SPNG_EUSER_HEIGHT) {
+        return {0, 0, "dimensions exceed the limit", true};
+    }
+    if (error != 0) {
+        return {0, 0, spngFailure("bad header", error)};
+    }
+    const std::uint64_t pixelCount = std::uint64_t{header.width} * header.height;
+    if (header.width > limits.maxWidth || header.height > limits.maxHeight ||
+        pixelCount > limits.maxPixelCount) {
+        return {0, 0,
+                "dimensions " + std::to_string(header.width) + "x" + std::to_string(header.height) +
+                    " exceed the limit",
+                true};
+    }
+    return {header.width, header.height, {}};
+}
+
+} // namespace
+
+Png::Header Png::readHeader(std::span<const std::uint8_t> bytes, const PngLimits& limits) {
+    Context context(spng_ctx_new(0));
+    if (!context) {
+        return {0, 0, "decoder unavailable"};
+    }
+    return openAndReadHeader(context.get(), bytes, limits);
+}
+
 Png::Decoded Png::decode(std::span<const std::uint8_t> bytes, const PngLimits& limits) {
     Context context(spng_ctx_new(0));
     if (!context) {
         return {std::nullopt, "decoder unavailable"};
     }
-    spng_set_image_limits(context.get(), limits.maxWidth, limits.maxHeight);
-    spng_set_chunk_limits(context.get(), bytes.size(), ancillaryChunkCache);
-    int error = spng_set_png_buffer(context.get(), bytes.data(), bytes.size());
-    if (error != 0) {
-        return {std::nullopt, spngFailure("unreadable", error)};
-    }
-    spng_ihdr header{};
-    error = spng_get_ihdr(context.get(), &header);
-    if (error == SPNG_EWIDTH || error == SPNG_EHEIGHT || error == SPNG_EUSER_WIDTH ||
-        error == SPNG_EUSER_HEIGHT) {
-        return {std::nullopt, "dimensions exceed the limit", true};
-    }
-    if (error != 0) {
-        return {std::nullopt, spngFailure("bad header", error)};
+    const Header header = openAndReadHeader(context.get(), bytes, limits);
+    if (!header.failure.empty()) {
+        return {std::nullopt, header.failure, header.tooLarge};
     }
     const std::uint64_t pixelCount = std::uint64_t{header.width} * header.height;
-    if (header.width > limits.maxWidth || header.height > limits.maxHeight ||
-        pixelCount > limits.maxPixelCount) {
-        return {std::nullopt,
-                "dimensions " + std::to_string(header.width) + "x" + std::to_string(header.height) +
-                    " exceed the limit",
-                true};
-    }
 
     std::size_t length = 0;
-    error = spng_decoded_image_size(context.get(), SPNG_FMT_RGBA8, &length);
+    int error = spng_decoded_image_size(context.get(), SPNG_FMT_RGBA8, &length);
     if (error != 0 || length != pixelCount * 4u) {
         return {std::nullopt, spngFailure("bad header", error)};
     }
@@ -149,8 +173,15 @@ Png::Decoded Png::decode(std::span<const std::uint8_t> bytes, const PngLimits& l
         auto* row = reinterpret_cast<std::uint32_t*>(target + y * stride);
         for (std::size_t x = 0; x < header.width; ++x, source += 4) {
             const std::uint32_t alpha = source[3];
-            row[x] = alpha << 24 | premultiplied(source[0], alpha) << 16 |
-                     premultiplied(source[1], alpha) << 8 | premultiplied(source[2], alpha);
+            if (alpha == 0) {
+                row[x] = 0;
+            } else if (alpha == 255) {
+                row[x] = 0xff000000u | std::uint32_t{source[0]} << 16 |
+                         std::uint32_t{source[1]} << 8 | source[2];
+            } else {
+                row[x] = alpha << 24 | premultiplied(source[0], alpha) << 16 |
+                         premultiplied(source[1], alpha) << 8 | premultiplied(source[2], alpha);
+            }
         }
     }
     cairo_surface_mark_dirty(surface);

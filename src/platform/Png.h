@@ -28,12 +28,23 @@ class Png {
         bool tooLarge = false; // the failure is the limits, not damage
     };
 
+    struct Header {
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        std::string failure;   // empty when the header is sound and within the limits
+        bool tooLarge = false; // the failure is the limits, not damage
+    };
+
     // An 8-bit RGBA PNG with straight (not premultiplied) alpha; nothing when
     // encoding fails.
     static std::optional<std::vector<std::uint8_t>> encode(const Image& image);
     // Any PNG colour type and bit depth, converted to premultiplied ARGB.
     static Decoded decode(std::span<const std::uint8_t> bytes,
                           const PngLimits& limits = PngLimits{});
+    // The image size from the header alone, checked as decode checks it; the
+    // pixel data is not read, so damage there goes unnoticed.
+    static Header readHeader(std::span<const std::uint8_t> bytes,
+                             const PngLimits& limits = PngLimits{});
 };
 
 } // namespace tolvane
