@@ -5,6 +5,7 @@
 #include "platform/sim/SimEventServices.h"
 #include "render/CursorRenderer.h"
 #include "runtime/CGSRuntime.h"
+#include "support/SimulatedWindowServer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -56,6 +57,11 @@ const CursorMarker& letterBadge(const std::string& code) {
                     .first;
     }
     return found->second;
+}
+
+ControllerDesk::FreshWindowServer::FreshWindowServer() {
+    testing::SimulatedWindowServer(TOLVANE_SIMWS_PATH).reset();
+    coreCursors();
 }
 
 ControllerDesk::ControllerDesk()

@@ -38,6 +38,11 @@ const CursorMarker& letterBadge(const std::string& code = "en");
 // needs, as the program builds it, with a manual clock and capes in a
 // temporary home.
 struct ControllerDesk {
+    // The window server starts afresh, with the system's own cursors, which
+    // coreCursors() takes before any apply changes them.
+    struct FreshWindowServer {
+        FreshWindowServer();
+    } freshWindowServer;
     testing::TemporaryDirectory home;
     SimUserFolders folders{home.path()};
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();

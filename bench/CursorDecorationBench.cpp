@@ -34,7 +34,7 @@ void BM_DecorateCoreCursorSet(benchmark::State& state) {
     });
     countSet(state, set);
 }
-BENCHMARK(BM_DecorateCoreCursorSet)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_DecorateCoreCursorSet)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 // As at the first apply after the launch: images the renderer never saw.
 void BM_DecorateCoreCursorSetFirstTime(benchmark::State& state) {
