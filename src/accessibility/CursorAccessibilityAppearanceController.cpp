@@ -16,19 +16,6 @@ namespace {
 constexpr std::array<const char*, 4> colourKeys = {
     "cursorFill", "cursorOutline", "mouseDriverCursorFillColor", "mouseDriverCursorOutlineColor"};
 
-// The root dictionary of a property-list file.
-Result<PropertyList::Dictionary> readDictionaryFile(const std::filesystem::path& path) {
-    auto root = PropertyListSerialization::readFile(path);
-    if (!root) {
-        return root.failure();
-    }
-    auto* dictionary = root.value().dictionaryValue();
-    if (dictionary == nullptr) {
-        return Failure{"property list root is not a dictionary: " + path.string()};
-    }
-    return std::move(*dictionary);
-}
-
 // UTC, whole seconds: 2024-05-06T07:08:09Z.
 std::string iso8601(std::chrono::system_clock::time_point moment) {
     const std::time_t seconds =
@@ -93,7 +80,7 @@ CursorAccessibilityAppearanceController::managedValues() {
 
 std::optional<CursorAccessibilityAppearanceController::ManagedValues>
 CursorAccessibilityAppearanceController::loadManagedValuesFromDisk() {
-    auto stored = readDictionaryFile(preferencesPlistURL_);
+    auto stored = PropertyListSerialization::readDictionaryFile(preferencesPlistURL_);
     if (!stored) {
         if (!stored.failure().isFileNotFound()) {
             AppLog::warn("Accessibility preferences file unreadable; asking the preferences "
@@ -239,7 +226,7 @@ CursorAccessibilityAppearanceController::loadBackupValues() {
     if (!backupURL_) {
         return std::nullopt;
     }
-    auto backup = readDictionaryFile(*backupURL_);
+    auto backup = PropertyListSerialization::readDictionaryFile(*backupURL_);
     if (!backup) {
         if (!backup.failure().isFileNotFound()) {
             AppLog::warn("Ignoring unreadable cursor accessibility backup: " + backup.error());

@@ -344,6 +344,19 @@ Result<PropertyList> PropertyListSerialization::readFile(const std::filesystem::
     return parsed;
 }
 
+Result<PropertyList::Dictionary>
+PropertyListSerialization::readDictionaryFile(const std::filesystem::path& path) {
+    auto root = readFile(path);
+    if (!root) {
+        return root.failure();
+    }
+    auto* dictionary = root.value().dictionaryValue();
+    if (dictionary == nullptr) {
+        return Failure{"property list root is not a dictionary: " + path.string()};
+    }
+    return std::move(*dictionary);
+}
+
 Result<void> PropertyListSerialization::writeFile(const PropertyList& value,
                                                   const std::filesystem::path& path,
                                                   PropertyListFormat format) {

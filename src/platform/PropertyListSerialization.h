@@ -29,6 +29,8 @@ class PropertyListSerialization {
 
     static Result<PropertyList> readFile(const std::filesystem::path& path,
                                          const PropertyListLimits& limits = {});
+    // The root dictionary of a file; a root of any other kind is a failure.
+    static Result<PropertyList::Dictionary> readDictionaryFile(const std::filesystem::path& path);
     // Serialises and writes with atomicWrite; the folder must exist.
     static Result<void> writeFile(const PropertyList& value, const std::filesystem::path& path,
                                   PropertyListFormat format);

@@ -7,19 +7,11 @@
 namespace tolvane {
 
 Result<PropertyList::Dictionary> PropertyListDictionaryFile::read() const {
-    auto stored = PropertyListSerialization::readFile(path_);
-    if (!stored) {
-        if (stored.failure().isFileNotFound()) {
-            return PropertyList::Dictionary{};
-        }
-        return stored.failure();
+    auto stored = PropertyListSerialization::readDictionaryFile(path_);
+    if (!stored && stored.failure().isFileNotFound()) {
+        return PropertyList::Dictionary{};
     }
-    PropertyList root = std::move(stored).value();
-    auto* dictionary = root.dictionaryValue();
-    if (dictionary == nullptr) {
-        return Failure{"property list root is not a dictionary: " + path_.string()};
-    }
-    return std::move(*dictionary);
+    return stored;
 }
 
 Result<void>
