@@ -189,17 +189,10 @@ void CursorAccessibilityAppearanceController::persistBackupFile(const ManagedVal
         AppLog::error(failed + "no Application Support folder");
         return;
     }
-    std::error_code error;
-    std::filesystem::create_directories(backupURL_->parent_path(), error);
-    if (error) {
-        AppLog::error(failed + "cannot create " + backupURL_->parent_path().string() + ": " +
-                      error.message());
-        return;
-    }
     const PropertyList backup(
         PropertyList::Dictionary{{"values", values}, {"savedAt", iso8601(now_())}});
-    auto written =
-        PropertyListSerialization::writeFile(backup, *backupURL_, PropertyListFormat::xml);
+    auto written = PropertyListSerialization::writeFileCreatingFolder(backup, *backupURL_,
+                                                                      PropertyListFormat::xml);
     if (!written) {
         AppLog::error(failed + written.error());
         return;

@@ -40,21 +40,13 @@ void CursorScaleBackup::keep(const Scales& scales) {
     if (!path_ || kept_ == scales) {
         return;
     }
-    const std::string failed = "Failed to keep the user's cursor scale: ";
-    std::error_code error;
-    std::filesystem::create_directories(path_->parent_path(), error);
-    if (error) {
-        AppLog::error(failed + "cannot create " + path_->parent_path().string() + ": " +
-                      error.message());
-        return;
-    }
     const PropertyList backup(
         PropertyList::Dictionary{{userScaleKey, static_cast<double>(scales.userScale)},
                                  {decoratedScaleKey, static_cast<double>(scales.decoratedScale)}});
-    if (auto written =
-            PropertyListSerialization::writeFile(backup, *path_, PropertyListFormat::xml);
+    if (auto written = PropertyListSerialization::writeFileCreatingFolder(backup, *path_,
+                                                                          PropertyListFormat::xml);
         !written) {
-        AppLog::error(failed + written.error());
+        AppLog::error("Failed to keep the user's cursor scale: " + written.error());
         return;
     }
     kept_ = scales;

@@ -11,6 +11,7 @@
 #include <plist/plist.h>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tolvane {
 
@@ -366,6 +367,18 @@ Result<void> PropertyListSerialization::writeFile(const PropertyList& value,
                        bytes.error()};
     }
     return atomicWrite(path, bytes.value());
+}
+
+Result<void> PropertyListSerialization::writeFileCreatingFolder(const PropertyList& value,
+                                                                const std::filesystem::path& path,
+                                                                PropertyListFormat format) {
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    if (error) {
+        return Failure{"cannot create " + path.parent_path().string() + ": " + error.message(),
+                       error.value()};
+    }
+    return writeFile(value, path, format);
 }
 
 } // namespace tolvane

@@ -34,6 +34,10 @@ class PropertyListSerialization {
     // Serialises and writes with atomicWrite; the folder must exist.
     static Result<void> writeFile(const PropertyList& value, const std::filesystem::path& path,
                                   PropertyListFormat format);
+    // The same, making the folder and those above it first when missing.
+    static Result<void> writeFileCreatingFolder(const PropertyList& value,
+                                                const std::filesystem::path& path,
+                                                PropertyListFormat format);
 
     // Binary when the bytes start with the binary format's magic, else XML.
     static PropertyListFormat formatOf(std::span<const std::uint8_t> bytes);

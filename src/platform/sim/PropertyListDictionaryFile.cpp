@@ -2,8 +2,6 @@
 
 #include "platform/PropertyListSerialization.h"
 
-#include <system_error>
-
 namespace tolvane {
 
 Result<PropertyList::Dictionary> PropertyListDictionaryFile::read() const {
@@ -25,14 +23,8 @@ PropertyListDictionaryFile::update(const std::function<bool(PropertyList::Dictio
     if (!change(dictionary.value())) {
         return Result<void>::success();
     }
-    std::error_code error;
-    std::filesystem::create_directories(path_.parent_path(), error);
-    if (error) {
-        return Failure{"cannot create " + path_.parent_path().string() + ": " + error.message(),
-                       error.value()};
-    }
-    return PropertyListSerialization::writeFile(PropertyList(std::move(dictionary).value()), path_,
-                                                PropertyListFormat::binary);
+    return PropertyListSerialization::writeFileCreatingFolder(
+        PropertyList(std::move(dictionary).value()), path_, PropertyListFormat::binary);
 }
 
 } // namespace tolvane
