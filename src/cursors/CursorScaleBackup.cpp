@@ -63,9 +63,10 @@ void CursorScaleBackup::discard() {
         return;
     }
     std::error_code error;
-    // A missing file is no error: remove() reports none for it.
+    // A missing file is no error: remove() reports none for it, and a path
+    // through a file (ENOTDIR) names no file either.
     std::filesystem::remove(*path_, error);
-    if (error) {
+    if (error && error != std::errc::not_a_directory) {
         AppLog::warn("Failed to remove cursor scale backup: cannot remove " + path_->string() +
                      ": " + error.message());
         return;

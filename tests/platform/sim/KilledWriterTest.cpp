@@ -80,8 +80,8 @@ TEST(KilledWriterTest, AWriterKilledAtRandomLeavesTheOldOrTheNewContent) {
             0, 2 * std::chrono::duration_cast<std::chrono::microseconds>(oneWrite).count());
         int sawOld = 0;
         int sawNext = 0;
-        // Children killed since one last finished a write, which clears the
-        // temporary files of those before it: each may have left one.
+        // Children killed since one was last seen to finish a write (having
+        // cleared the temporary files of those before it): each may leave one.
         std::size_t mayHaveLeftOne = 0;
         for (int round = 0; round < 25; ++round) {
             const pid_t child = ::fork();
