@@ -18,9 +18,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Two contents of a megabyte or so that differ in length and in every byte.
+// Two contents of half a megabyte that differ in length and in every byte.
 Bytes content(std::uint8_t tag) {
-    Bytes bytes((1024u + tag * 4u) * 1024u);
+    Bytes bytes((512u + tag * 4u) * 1024u);
     for (std::size_t index = 0; index < bytes.size(); ++index) {
         bytes[index] = static_cast<std::uint8_t>(index * 7 + tag);
     }
