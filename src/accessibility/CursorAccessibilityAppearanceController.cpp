@@ -2,11 +2,11 @@
 
 #include "log/AppLog.h"
 #include "log/LogFormat.h"
+#include "platform/FileIO.h"
 #include "platform/PropertyListSerialization.h"
 
 #include <algorithm>
 #include <ctime>
-#include <system_error>
 
 namespace tolvane {
 
@@ -204,13 +204,8 @@ void CursorAccessibilityAppearanceController::removeBackupFile() {
     if (!backupURL_) {
         return;
     }
-    std::error_code error;
-    // A missing file is no error here: remove() reports none for it, and a
-    // path through a file (ENOTDIR) names no file either.
-    std::filesystem::remove(*backupURL_, error);
-    if (error && error != std::errc::not_a_directory) {
-        AppLog::warn("Failed to remove cursor accessibility backup: cannot remove " +
-                     backupURL_->string() + ": " + error.message());
+    if (auto removed = removeFileIfPresent(*backupURL_); !removed) {
+        AppLog::warn("Failed to remove cursor accessibility backup: " + removed.error());
     }
 }
 

@@ -1,10 +1,9 @@
 #include "cursors/CursorScaleBackup.h"
 
 #include "log/AppLog.h"
+#include "platform/FileIO.h"
 #include "platform/PropertyListSerialization.h"
 #include "runtime/CGSRuntime.h"
-
-#include <system_error>
 
 namespace tolvane {
 
@@ -62,13 +61,8 @@ void CursorScaleBackup::discard() {
     if (!path_) {
         return;
     }
-    std::error_code error;
-    // A missing file is no error: remove() reports none for it, and a path
-    // through a file (ENOTDIR) names no file either.
-    std::filesystem::remove(*path_, error);
-    if (error && error != std::errc::not_a_directory) {
-        AppLog::warn("Failed to remove cursor scale backup: cannot remove " + path_->string() +
-                     ": " + error.message());
+    if (auto removed = removeFileIfPresent(*path_); !removed) {
+        AppLog::warn("Failed to remove cursor scale backup: " + removed.error());
         return;
     }
     kept_.reset();

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tolvane {
@@ -208,6 +209,15 @@ Result<void> atomicWrite(const std::filesystem::path& path, std::span<const std:
         return abandon("cannot replace", errno);
     }
     syncFolder(path.parent_path());
+    return Result<void>::success();
+}
+
+Result<void> removeFileIfPresent(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    if (error && error != std::errc::not_a_directory) {
+        return Failure{"cannot remove " + path.string() + ": " + error.message(), error.value()};
+    }
     return Result<void>::success();
 }
 

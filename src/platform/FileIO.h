@@ -25,4 +25,8 @@ Result<std::vector<std::uint8_t>> readFileContents(const std::filesystem::path& 
 // write of the same path removes those of writers that no longer run. The folder must exist.
 Result<void> atomicWrite(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
+// Removes the file at path. A file that is not there is no failure, nor is a
+// path through a file (which names no file either).
+Result<void> removeFileIfPresent(const std::filesystem::path& path);
+
 } // namespace tolvane
