@@ -71,7 +71,6 @@ TEST(KilledWriterTest, AWriterKilledAtRandomLeavesTheOldOrTheNewContent) {
     std::mt19937 random(20261206);
     for (const Writer& writer : writers) {
         SCOPED_TRACE(writer.name);
-        ASSERT_TRUE(writer.write(next));
         const auto started = std::chrono::steady_clock::now();
         ASSERT_TRUE(writer.write(old));
         // Kills land before, during and after the first few writes of a child.
@@ -80,29 +79,40 @@ TEST(KilledWriterTest, AWriterKilledAtRandomLeavesTheOldOrTheNewContent) {
             0, 2 * std::chrono::duration_cast<std::chrono::microseconds>(oneWrite).count());
         int sawOld = 0;
         int sawNext = 0;
-        // Children killed since one was last seen to finish a write (having
-        // cleared the temporary files of those before it): each may leave one.
-        std::size_t mayHaveLeftOne = 0;
         for (int round = 0; round < 25; ++round) {
+            // Each round starts from the old content, which also clears the
+            // temporary files the last killed writer left.
+            ASSERT_TRUE(writer.write(old));
+            ASSERT_EQ(temporaryFilesOf(writer.file), 0u);
+            int finished[2];
+            ASSERT_EQ(::pipe(finished), 0);
             const pid_t child = ::fork();
             ASSERT_GE(child, 0);
             if (child == 0) {
                 for (bool odd = true;; odd = !odd) {
-                    if (!writer.write(odd ? next : old)) {
+                    if (!writer.write(odd ? next : old) || ::write(finished[1], "w", 1) != 1) {
                         ::_exit(1);
                     }
                 }
             }
-            std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+            ::close(finished[1]);
+            // The first round kills at once, the second once a write is
+            // done, so both contents are seen however fast the machine is.
+            if (round == 1) {
+                char written = 0;
+                ASSERT_EQ(::read(finished[0], &written, 1), 1);
+            } else if (round > 1) {
+                std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+            }
             ::kill(child, SIGKILL);
+            ::close(finished[0]);
             int status = 0;
             ASSERT_EQ(::waitpid(child, &status, 0), child);
             ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed in round " << round;
             const std::optional<Bytes> found = writer.read();
             ASSERT_TRUE(found == old || found == next) << "round " << round;
             (found == old ? sawOld : sawNext) += 1;
-            mayHaveLeftOne = found == next ? 1 : mayHaveLeftOne + 1;
-            EXPECT_LE(temporaryFilesOf(writer.file), mayHaveLeftOne) << "round " << round;
+            EXPECT_LE(temporaryFilesOf(writer.file), 1u) << "round " << round;
         }
         EXPECT_GT(sawOld, 0);
         EXPECT_GT(sawNext, 0);
