@@ -1,0 +1,37 @@
+// The input is a property list in either format, read under the program's
+// limits and under tight ones, then written and read back.
+#include "fuzz/FuzzHome.h"
+#include "platform/PropertyListSerialization.h"
+
+#include <cstdlib>
+
+using namespace tolvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto parsed = PropertyListSerialization::parse(fuzzing::bytes(data, size));
+    const auto tight = PropertyListSerialization::parse(fuzzing::bytes(data, size),
+                                                        PropertyListLimits{4096, 4, 64});
+    // What passes the tight limits passes the program's, as the same value.
+    if (tight && (!parsed || !(*tight == *parsed))) {
+        std::abort();
+    }
+    if (!parsed) {
+        return 0;
+    }
+    // What is written reads back, and writing that gives the same bytes.
+    for (const auto format : {PropertyListFormat::binary, PropertyListFormat::xml}) {
+        const auto written = PropertyListSerialization::serialize(*parsed, format);
+        if (!written) {
+            continue;
+        }
+        const auto reread = PropertyListSerialization::parse(*written);
+        if (!reread) {
+            std::abort();
+        }
+        const auto rewritten = PropertyListSerialization::serialize(*reread, format);
+        if (!rewritten || *rewritten != *written) {
+            std::abort();
+        }
+    }
+    return 0;
+}
