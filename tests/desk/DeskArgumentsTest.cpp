@@ -7,22 +7,29 @@ namespace {
 
 using nlohmann::json;
 
+// As the server has them: parsed from the body's text.
+json body(const char* text) {
+    return json::parse(text);
+}
+
 TEST(DeskArguments, AnIndexOrButtonAnIntCannotHoldIsRefusedRatherThanWrapped) {
     // 2^32 used to arrive as menu index 0 and 2^32 + 1 as button 1.
-    EXPECT_EQ(DeskArguments::menuPath(json{{"path", {1, 0, -1}}}), (std::vector<int>{1, 0, -1}));
-    EXPECT_EQ(DeskArguments::menuPath(json{{"path", {0, 4294967296ull}}}), std::nullopt);
-    EXPECT_EQ(DeskArguments::menuPath(json{{"path", {-2147483649ll}}}), std::nullopt);
-    EXPECT_EQ(DeskArguments::menuPath(json{{"path", {1.0}}}), std::nullopt);
-    EXPECT_EQ(DeskArguments::menuPath(json{{"path", {0, 0, 0, 0, 0}}}), std::nullopt);
+    EXPECT_EQ(DeskArguments::menuPath(body(R"({"path": [1, 0, -1]})")),
+              (std::vector<int>{1, 0, -1}));
+    for (const char* refused : {R"({"path": [0, 4294967296]})", R"({"path": [-2147483649]})",
+                                R"({"path": [1.0]})", R"({"path": [0, 0, 0, 0, 0]})", "{}"}) {
+        EXPECT_EQ(DeskArguments::menuPath(body(refused)), std::nullopt) << refused;
+    }
 
-    const auto answer = DeskArguments::alertAnswer(json{{"id", 7}, {"button", -1}});
+    const auto answer = DeskArguments::alertAnswer(body(R"({"id": 7, "button": -1})"));
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->id, 7u);
     EXPECT_EQ(answer->button, -1);
     EXPECT_EQ(answer->text, "");
-    EXPECT_FALSE(DeskArguments::alertAnswer(json{{"id", 7}, {"button", 4294967297ull}}));
-    EXPECT_FALSE(DeskArguments::alertAnswer(json{{"id", -7}, {"button", 1}}));
-    EXPECT_FALSE(DeskArguments::alertAnswer(json{{"id", 7}, {"button", 1}, {"text", 3}}));
+    for (const char* refused : {R"({"id": 7, "button": 4294967297})", R"({"id": -7, "button": 1})",
+                                R"({"id": 7, "button": 1, "text": 3})"}) {
+        EXPECT_FALSE(DeskArguments::alertAnswer(body(refused))) << refused;
+    }
 }
 
 TEST(DeskArguments, ARepresentationIsDecimalDigitsAndNothingElse) {
