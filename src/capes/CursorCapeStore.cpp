@@ -333,6 +333,13 @@ Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::stri
         return Failure{std::to_string(representations->arrayValue()->size()) + " frames for " +
                        identifier};
     }
+    // The limits judge what the file claims, the frame count and the header
+    // of every frame, in both ways of loading, so that a cape over a limit is
+    // refused whether or not its pixels are decoded.
+    const auto claimedFrameCount = uintValue(value.find("FrameCount"));
+    if (claimedFrameCount && *claimedFrameCount > limits_.maxFramesPerCursor) {
+        return Failure{"frame count " + std::to_string(*claimedFrameCount) + " for " + identifier};
+    }
     std::vector<Image> images;
     std::optional<CursorSize> firstFrameSize;
     std::size_t usableFrames = 0;
@@ -341,17 +348,7 @@ Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::stri
         if (!data) {
             continue;
         }
-        std::optional<Image> image;
-        Png::Header header;
-        if (frames == Frames::decoded) {
-            auto decoded = Png::decode(*data, limits_.frame);
-            image = std::move(decoded.image);
-            header = {image ? static_cast<std::uint32_t>(image->width()) : 0,
-                      image ? static_cast<std::uint32_t>(image->height()) : 0,
-                      std::move(decoded.failure), decoded.tooLarge};
-        } else {
-            header = Png::readHeader(*data, limits_.frame);
-        }
+        const Png::Header header = Png::readHeader(*data, limits_.frame);
         if (header.tooLarge) {
             return Failure{"frame of " + identifier + ": " + header.failure};
         }
@@ -362,22 +359,24 @@ Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::stri
         if (totalPixels > limits_.maxTotalPixels) {
             return Failure{"more than " + std::to_string(limits_.maxTotalPixels) + " pixels"};
         }
+        if (frames == Frames::decoded) {
+            // Only decoding finds the damage behind a sound header.
+            auto decoded = Png::decode(*data, limits_.frame);
+            if (!decoded.image) {
+                continue;
+            }
+            images.push_back(std::move(*decoded.image));
+        }
         if (!firstFrameSize) {
             firstFrameSize =
                 CursorSize{static_cast<double>(header.width), static_cast<double>(header.height)};
         }
         ++usableFrames;
-        if (image) {
-            images.push_back(std::move(*image));
-        }
     }
     if (usableFrames == 0) {
         return std::optional<CursorPayload>();
     }
-    const auto frameCount = uintValue(value.find("FrameCount")).value_or(usableFrames);
-    if (frameCount > limits_.maxFramesPerCursor) {
-        return Failure{"frame count " + std::to_string(frameCount) + " for " + identifier};
-    }
+    const auto frameCount = claimedFrameCount.value_or(usableFrames);
     CursorSnapshot snapshot;
     snapshot.size = {cgFloatValue(value.find("PointsWide")).value_or(firstFrameSize->width),
                      cgFloatValue(value.find("PointsHigh")).value_or(firstFrameSize->height)};

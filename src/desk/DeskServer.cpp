@@ -1,12 +1,12 @@
 #include "desk/DeskServer.h"
 
+#include "desk/DeskArguments.h"
 #include "desk/DeskPage.h"
 #include "log/AppLog.h"
 
-#include <httplib.h>
-
 #include <chrono>
 #include <future>
+#include <httplib.h>
 
 namespace tolvane {
 
@@ -34,7 +34,8 @@ std::optional<Result> onMainThread(RunLoop& loop, std::function<Result()> work,
 
 DeskRequest describe(const httplib::Request& request) {
     DeskRequest facts{request.method, request.path, request.get_header_value("Host"),
-                      std::nullopt, std::nullopt, request.get_header_value("Cookie"), std::nullopt};
+                      std::nullopt,   std::nullopt, request.get_header_value("Cookie"),
+                      std::nullopt};
     if (request.has_header("Origin")) {
         facts.origin = request.get_header_value("Origin");
     }
@@ -44,25 +45,14 @@ DeskRequest describe(const httplib::Request& request) {
     if (request.has_param("token")) {
         facts.queryToken = request.get_param_value("token");
     }
-    facts.chunkedBody = request.get_header_value("Transfer-Encoding").find("chunked") !=
-                        std::string::npos;
+    facts.chunkedBody =
+        request.get_header_value("Transfer-Encoding").find("chunked") != std::string::npos;
     return facts;
 }
 
 void answer(httplib::Response& response, int status, const std::string& text) {
     response.status = status;
     response.set_content(nlohmann::json{{"message", text}}.dump(), "application/json");
-}
-
-// The JSON object of a POST body; nothing (and a 400 answer) for anything else.
-std::optional<nlohmann::json> bodyObject(const httplib::Request& request,
-                                         httplib::Response& response) {
-    nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
-    if (body.is_discarded() || !body.is_object()) {
-        answer(response, 400, "the request body is not a JSON object");
-        return std::nullopt;
-    }
-    return body;
 }
 
 } // namespace
@@ -125,15 +115,15 @@ void DeskServer::installRoutes() {
          {"X-Content-Type-Options", "nosniff"},
          {"Referrer-Policy", "no-referrer"},
          {"Cache-Control", "no-store"}});
-    server.set_pre_routing_handler([this](const httplib::Request& request,
-                                          httplib::Response& response) {
-        if (auto refusal = access_->refusal(describe(request))) {
-            AppLog::warn("Desk refused a request: " + *refusal + " path=" + request.path);
-            answer(response, 403, "refused: " + *refusal);
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
+    server.set_pre_routing_handler(
+        [this](const httplib::Request& request, httplib::Response& response) {
+            if (auto refusal = access_->refusal(describe(request))) {
+                AppLog::warn("Desk refused a request: " + *refusal + " path=" + request.path);
+                answer(response, 403, "refused: " + *refusal);
+                return httplib::Server::HandlerResponse::Handled;
+            }
+            return httplib::Server::HandlerResponse::Unhandled;
+        });
 
     server.Get("/", [this](const httplib::Request& request, httplib::Response& response) {
         if (access_->provesTokenByAddress(describe(request))) {
@@ -160,7 +150,8 @@ void DeskServer::installRoutes() {
         auto seen = std::make_shared<std::uint64_t>(0);
         ++openStreams_;
         response.set_chunked_content_provider(
-            "text/event-stream", [this, seen](std::size_t, httplib::DataSink& sink) {
+            "text/event-stream",
+            [this, seen](std::size_t, httplib::DataSink& sink) {
                 const auto message = channel_.waitForNewer(*seen, keepAliveSeconds);
                 if (!message && channel_.isClosed()) {
                     sink.done();
@@ -189,18 +180,17 @@ void DeskServer::installRoutes() {
     server.Get("/cursor", [this, png](const httplib::Request& request,
                                       httplib::Response& response) {
         const std::string name = request.get_param_value("name");
-        std::size_t representation = 0;
-        try {
-            representation = std::stoul(request.get_param_value("rep"));
-        } catch (const std::exception&) {
+        const std::optional<std::size_t> representation =
+            DeskArguments::representation(request.get_param_value("rep"));
+        if (!representation) {
             answer(response, 400, "rep must be a number");
             return;
         }
-        png(response, onMainThread<std::optional<std::vector<std::uint8_t>>>(
-                          *loop_, [this, name, representation] {
-                              return model_.cursorPng(name, representation);
-                          },
-                          mainThreadPatience));
+        png(response,
+            onMainThread<std::optional<std::vector<std::uint8_t>>>(
+                *loop_,
+                [this, name, representation] { return model_.cursorPng(name, *representation); },
+                mainThreadPatience));
     });
     server.Get("/displayed", [this, png](const httplib::Request&, httplib::Response& response) {
         png(response, onMainThread<std::optional<std::vector<std::uint8_t>>>(
@@ -210,68 +200,54 @@ void DeskServer::installRoutes() {
     // Actions: the body is checked here, the work is done on the main thread.
     using Action = std::function<DeskModel::Refusal(const nlohmann::json&)>;
     auto action = [this](const std::string& path, Action work) {
-        server_->Post(path, [this, work](const httplib::Request& request,
-                                         httplib::Response& response) {
-            const std::optional<nlohmann::json> body = bodyObject(request, response);
-            if (!body) {
-                return;
-            }
-            const auto refusal = onMainThread<DeskModel::Refusal>(
-                *loop_, [work, body] { return work(*body); }, actionPatience);
-            if (!refusal) {
-                answer(response, 202, "accepted");
-            } else if (*refusal) {
-                answer(response, 409, **refusal);
-            } else {
-                answer(response, 200, "done");
-            }
-        });
+        server_->Post(
+            path, [this, work](const httplib::Request& request, httplib::Response& response) {
+                const std::optional<nlohmann::json> body = DeskArguments::bodyObject(request.body);
+                if (!body) {
+                    answer(response, 400, "the request body is not a JSON object");
+                    return;
+                }
+                const auto refusal = onMainThread<DeskModel::Refusal>(
+                    *loop_, [work, body] { return work(*body); }, actionPatience);
+                if (!refusal) {
+                    answer(response, 202, "accepted");
+                } else if (*refusal) {
+                    answer(response, 409, **refusal);
+                } else {
+                    answer(response, 200, "done");
+                }
+            });
     };
     action("/api/menu", [this](const nlohmann::json& body) -> DeskModel::Refusal {
-        const auto path = body.find("path");
-        if (path == body.end() || !path->is_array() || path->size() > 4 ||
-            !std::all_of(path->begin(), path->end(),
-                         [](const nlohmann::json& index) { return index.is_number_integer(); })) {
-            return "path must be a list of menu indexes";
-        }
-        return model_.chooseMenuItem(path->get<std::vector<int>>());
+        const auto path = DeskArguments::menuPath(body);
+        return path ? model_.chooseMenuItem(*path) : "path must be a list of menu indexes";
     });
     action("/api/input-source", [this](const nlohmann::json& body) -> DeskModel::Refusal {
-        const auto id = body.find("id");
-        return id != body.end() && id->is_string() ? model_.selectInputSource(*id)
-                                                   : "id must be a string";
+        const auto id = DeskArguments::string(body, "id");
+        return id ? model_.selectInputSource(*id) : "id must be a string";
     });
     action("/api/notifications", [this](const nlohmann::json& body) -> DeskModel::Refusal {
-        const auto enabled = body.find("enabled");
-        if (enabled == body.end() || !enabled->is_boolean()) {
+        const auto enabled = DeskArguments::boolean(body, "enabled");
+        if (!enabled) {
             return "enabled must be true or false";
         }
         model_.setNotificationsEnabled(*enabled);
         return std::nullopt;
     });
     action("/api/alert", [this](const nlohmann::json& body) -> DeskModel::Refusal {
-        const auto id = body.find("id");
-        const auto button = body.find("button");
-        const auto text = body.find("text");
-        if (id == body.end() || !id->is_number_unsigned() || button == body.end() ||
-            !button->is_number_integer() || (text != body.end() && !text->is_string())) {
+        const auto alert = DeskArguments::alertAnswer(body);
+        if (!alert) {
             return "id and button must be numbers and text a string";
         }
-        return model_.answerAlert(*id, *button, text != body.end() ? text->get<std::string>() : "");
+        return model_.answerAlert(alert->id, alert->button, alert->text);
     });
     action("/api/key", [this](const nlohmann::json& body) -> DeskModel::Refusal {
-        const auto type = body.find("type");
-        return type != body.end() && type->is_string() ? model_.pressKey(*type)
-                                                       : "type must be a string";
+        const auto type = DeskArguments::string(body, "type");
+        return type ? model_.pressKey(*type) : "type must be a string";
     });
     action("/api/pointer-colours", [this](const nlohmann::json& body) -> DeskModel::Refusal {
-        auto colour = [&](const char* key) -> std::optional<std::string> {
-            const auto value = body.find(key);
-            return value != body.end() && value->is_string()
-                       ? std::optional<std::string>(*value)
-                       : std::nullopt;
-        };
-        model_.setPointerColours(colour("fill"), colour("outline"));
+        model_.setPointerColours(DeskArguments::string(body, "fill"),
+                                 DeskArguments::string(body, "outline"));
         return std::nullopt;
     });
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace tolvane {
 namespace {
@@ -83,7 +84,8 @@ const MarkerStampCache::Stamp& MarkerStampCache::find(const Key& key, const cair
 MarkerStampCache::Stamp MarkerStampCache::draw(const cairo_matrix_t& matrix, Point centre,
                                                double reach, const Painter& paint) {
     // The pixel bounds of the square around the marker on the canvas.
-    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    double left = infinity, top = infinity, right = -infinity, bottom = -infinity;
     for (double dx : {-reach, reach}) {
         for (double dy : {-reach, reach}) {
             double x = centre.x + dx;

@@ -43,6 +43,9 @@ Result<UpdateFeed> UpdateFeed::parse(std::string_view document) {
         root = Json::parse(document);
     } catch (const Json::parse_error& error) {
         return Failure{"the feed is not valid JSON (at byte " + std::to_string(error.byte) + ")"};
+    } catch (const Json::exception&) {
+        // The parser refuses a number a double cannot hold, such as 1e999, with another kind.
+        return Failure{"the feed is not valid JSON (a number out of range)"};
     }
     if (!root.is_object()) {
         return Failure{"the feed is not a JSON object"};

@@ -446,6 +446,8 @@ TEST_F(CapeStoreTest, BadCapeFilesAreRefusedWithTheirReasonAndLeftOnDisk) {
         ::tolvane::testing::withClaimedSize(png(patternImage(4, 4, 1)), 100000, 100000);
     auto corrupt = png(patternImage(4, 4, 1));
     corrupt[corrupt.size() / 2] ^= 0xff;
+    PropertyList countedCorrupt = cursorWith({corrupt});
+    (*countedCorrupt.dictionaryValue())["FrameCount"] = std::int64_t{7};
     const auto withEntry = [&](const std::string& key, PropertyList value) {
         Dictionary root = cape({{"a", one}});
         root[key] = std::move(value);
@@ -498,6 +500,12 @@ TEST_F(CapeStoreTest, BadCapeFilesAreRefusedWithTheirReasonAndLeftOnDisk) {
         {"claimed frame count", binary(cape({{"a", counted}})),
          exceeds + "frame count 1000000000 for a"},
         {"too many pixels", binary(cape({{"a", three}, {"b", three}, {"c", three}})),
+         exceeds + "more than 100 pixels"},
+        // What the file claims counts, whether or not the frames behind it decode.
+        {"claimed frame count of damaged frames", binary(cape({{"a", one}, {"b", countedCorrupt}})),
+         exceeds + "frame count 7 for b"},
+        {"too many pixels in damaged frames",
+         binary(cape({{"a", three}, {"b", three}, {"c", cursorWith({corrupt, corrupt})}})),
          exceeds + "more than 100 pixels"},
         {"enormous frame", binary(cape({{"a", cursorWith({enormous})}})),
          exceeds + "frame of a: dimensions exceed the limit"},

@@ -47,6 +47,8 @@ TEST_F(UpdaterTest, ManualCheckTellsTheUserWhatTheFeedSays) {
          "[INFO] Update available version=1.10.0"},
         {R"({"version": "2.0.0",)", "{feed}", failed,
          failure + "the feed is not valid JSON (at byte 21)"},
+        {R"({"version":"2.0","size":1e999})", "{feed}", failed,
+         failure + "the feed is not valid JSON (a number out of range)"},
         {std::string(100000, '[') + std::string(100000, ']'), "{feed}", failed,
          failure + "the feed is not a JSON object"},
         {R"({"notes":"No version."})", "{feed}", failed, failure + "the feed has no \"version\""},
