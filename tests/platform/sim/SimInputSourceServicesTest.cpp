@@ -16,6 +16,8 @@ std::string currentID(SimInputSourceServices& services) {
     return current ? current->sourceID.value_or("<none>") : "<no source>";
 }
 
+// Switches with and without a notification, and the selection outcomes, are
+// proven by the application's tests (tests/app); here, the observer rules.
 TEST(SimInputSourceServicesTest, ChangesReachObserversOnTheRunLoopOnly) {
     TestSession session;
     auto& services = *session->inputSources();
@@ -26,14 +28,13 @@ TEST(SimInputSourceServicesTest, ChangesReachObserversOnTheRunLoopOnly) {
         [&] { heard.push_back("second " + currentID(services)); });
 
     ASSERT_TRUE(services.switchTo("com.apple.keylayout.Russian"));
-    EXPECT_EQ(currentID(services), "com.apple.keylayout.Russian");
     EXPECT_TRUE(heard.empty()); // asynchronous, like the distributed notification
+    EXPECT_TRUE(services.switchTo("com.apple.keylayout.Russian")); // no change, no notification
     session->loop()->drain();
     EXPECT_THAT(heard, ElementsAre("first com.apple.keylayout.Russian",
                                    "second com.apple.keylayout.Russian"));
 
     heard.clear();
-    EXPECT_TRUE(services.switchTo("com.apple.keylayout.Russian")); // no change, no notification
     EXPECT_TRUE(services.switchWithoutNotification("com.apple.keylayout.German"));
     session->loop()->drain();
     EXPECT_TRUE(heard.empty());
@@ -43,12 +44,6 @@ TEST(SimInputSourceServicesTest, ChangesReachObserversOnTheRunLoopOnly) {
     services.removeObserver(first);
     session->loop()->drain();
     EXPECT_THAT(heard, ElementsAre("second com.apple.keylayout.Dutch"));
-
-    // Sources that cannot be switched to change nothing.
-    for (const char* sourceID : {"com.apple.keylayout.French", "com.apple.CharacterPaletteIM"}) {
-        EXPECT_FALSE(services.switchTo(sourceID)) << sourceID;
-    }
-    EXPECT_EQ(currentID(services), "com.apple.keylayout.Dutch");
 }
 
 TEST(SimInputSourceServicesTest, NotificationInFlightOutlivingTheServicesIsHarmless) {
@@ -64,33 +59,10 @@ TEST(SimInputSourceServicesTest, NotificationInFlightOutlivingTheServicesIsHarml
     EXPECT_FALSE(called);
 }
 
-TEST(SimInputSourceServicesTest, SelectionFollowsTheHandleReportsStatusesAndCanMisbehave) {
+TEST(SimInputSourceServicesTest, SelectionFollowsTheHandleAndUninstallingTheCurrentLeavesNone) {
     TestSession session;
     auto& services = *session->inputSources();
-    int notifications = 0;
-    services.addSelectedKeyboardInputSourceObserver([&] { ++notifications; });
-    auto select = [&](const std::string& sourceID) {
-        InputSourceFilter filter;
-        filter.sourceID = sourceID;
-        return services.selectInputSource(services.inputSourceList(filter, true)->at(0));
-    };
-
-    EXPECT_EQ(select("com.apple.keylayout.French"), InputSourceServices::paramErr); // disabled
-    EXPECT_EQ(select("com.apple.keylayout.Russian"), InputSourceServices::noErr);
-    session->loop()->drain();
-    EXPECT_EQ(notifications, 1);
-
-    services.setSelectionOutcome(SimInputSourceServices::SelectionOutcome::doesNotSwitch);
-    EXPECT_EQ(select("com.apple.keylayout.German"), 0);
-    EXPECT_EQ(currentID(services), "com.apple.keylayout.Russian");
-    services.setSelectionOutcome(SimInputSourceServices::SelectionOutcome::switchesSilently);
-    EXPECT_EQ(select("com.apple.keylayout.German"), 0);
-    EXPECT_EQ(currentID(services), "com.apple.keylayout.German");
-    session->loop()->drain();
-    EXPECT_EQ(notifications, 1);
-
-    // Two sources may share an identifier; selection follows the handle, and
-    // uninstalling the current source leaves none.
+    // Two sources may share an identifier.
     auto twin = SimInputSourceServices::keyboardSource("org.example.Twin", "Twin A", std::nullopt);
     services.install(twin);
     twin.localizedName = "Twin B";
