@@ -1,7 +1,8 @@
 // The roles' identifiers are pinned by the controller's start-up test and the
-// FNV-1a digest by the runtime's fingerprint test, written out independently.
+// FNV-1a hash by the runtime's fingerprint test, written out independently.
 #include "cursors/CursorIdentifier.h"
 #include "cursors/CursorPayload.h"
+#include "cursors/Fnv1a.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,11 @@ TEST(CursorIdentifierTest, NumberedIdentifiersReadTheirLastPieceAsASigned32BitNu
         EXPECT_EQ(numberedCursorID(identifier), expected) << identifier;
     }
     EXPECT_EQ(numberedCursorIdentifier(-7), "com.apple.cursor.-7");
+}
+
+TEST(Fnv1aTest, DigestsAreSixteenLowerCaseDigits) {
+    EXPECT_EQ(hexDigest(1), "0000000000000001");
+    EXPECT_EQ(hexDigest(0xABCDEF0123456789), "abcdef0123456789");
 }
 
 } // namespace

@@ -33,15 +33,8 @@ DecoratedPayload decorate(const CursorSnapshot& snapshot, const std::optional<Cu
     return CursorRenderer::decoratePayload(snapshot, marker, kind, false, false, false, leftHanded);
 }
 
-TEST(CursorRenderer, WithoutAMarkerThePayloadIsTheInput) {
-    auto snapshot = blockSnapshot({32, 32}, 4, 4, 10, 20, {1, 2});
-    auto payload = decorate(snapshot, std::nullopt);
-    EXPECT_DOUBLE_EQ(payload.snapshot.size.height, 32);
-    ASSERT_EQ(payload.images.size(), 2u);
-    EXPECT_TRUE(payload.images[1].sharesPixelsWith(snapshot.images[1]));
-}
-
-// The record test decorates every system cursor; here, the shapes none of them has.
+// The record test decorates every system cursor, and the controller's tests
+// register the undecorated system style; here, the shapes no system cursor has.
 TEST(CursorRenderer, CanvasGrowsAtEachImagesOwnDensityAndTheDiscGoesWhereTheLayoutSays) {
     auto beam = blockSnapshot({8, 18}, 3, 0, 2, 18, {1, 2, 5});
     beam.hotSpot = {4, 9};

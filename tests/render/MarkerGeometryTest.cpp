@@ -48,6 +48,14 @@ TEST(MarkerGeometry, CanvasGrowsBesideAndBelowByCursorKind) {
     }
 }
 
+TEST(MarkerGeometry, ShapesThatCoverNothingHaveNoContentBounds) {
+    auto empty = testing::drawnSnapshot({32, 32}, {0, 0}, {1}, [](cairo_t*) {});
+    EXPECT_FALSE(MarkerGeometry::contentBounds(empty.images[0], {{0, 11}, {32, 32}}));
+    // Drawn into an empty rectangle, a shape has no bounds either.
+    auto block = testing::blockSnapshot({32, 32}, 4, 5, 16, 24, {2});
+    EXPECT_FALSE(MarkerGeometry::contentBounds(block.images[0], {{24, 11}, {0, 32}}));
+}
+
 TEST(MarkerGeometry, OverlapAvoidanceMovesDownAndGivesUpAfterEightTries) {
     // Clamped against the right edge, the disc moves down in 0.18 x D steps
     // until it is below the shape.

@@ -16,8 +16,6 @@ std::string currentID(SimInputSourceServices& services) {
     return current ? current->sourceID.value_or("<none>") : "<no source>";
 }
 
-// Switches with and without a notification, and the selection outcomes, are
-// proven by the application's tests (tests/app); here, the observer rules.
 TEST(SimInputSourceServicesTest, ChangesReachObserversOnTheRunLoopOnly) {
     TestSession session;
     auto& services = *session->inputSources();
@@ -59,9 +57,26 @@ TEST(SimInputSourceServicesTest, NotificationInFlightOutlivingTheServicesIsHarml
     EXPECT_FALSE(called);
 }
 
-TEST(SimInputSourceServicesTest, SelectionFollowsTheHandleAndUninstallingTheCurrentLeavesNone) {
+TEST(SimInputSourceServicesTest, SelectionFollowsTheHandleReportsStatusesAndCanMisbehave) {
     TestSession session;
     auto& services = *session->inputSources();
+    int notifications = 0;
+    services.addSelectedKeyboardInputSourceObserver([&] { ++notifications; });
+    auto select = [&](const std::string& sourceID) {
+        InputSourceFilter filter;
+        filter.sourceID = sourceID;
+        return services.selectInputSource(services.inputSourceList(filter, true)->at(0));
+    };
+    EXPECT_EQ(select("com.apple.keylayout.French"), InputSourceServices::paramErr); // disabled
+    services.setSelectionOutcome(SimInputSourceServices::SelectionOutcome::doesNotSwitch);
+    EXPECT_EQ(select("com.apple.keylayout.German"), 0);
+    EXPECT_EQ(currentID(services), "com.apple.keylayout.ABC");
+    services.setSelectionOutcome(SimInputSourceServices::SelectionOutcome::switchesSilently);
+    EXPECT_EQ(select("com.apple.keylayout.German"), 0);
+    EXPECT_EQ(currentID(services), "com.apple.keylayout.German");
+    session->loop()->drain();
+    EXPECT_EQ(notifications, 0);
+
     // Two sources may share an identifier.
     auto twin = SimInputSourceServices::keyboardSource("org.example.Twin", "Twin A", std::nullopt);
     services.install(twin);

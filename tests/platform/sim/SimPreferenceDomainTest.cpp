@@ -48,16 +48,41 @@ TEST_F(SimPreferenceDomainTest, ChangesAreSeenAtOnceAndWrittenOnSynchronize) {
     EXPECT_FALSE(domain.copyValue("cursorIsCustomized").has_value());
 }
 
-// Failed synchronizations and managed keys are proven through the
-// Accessibility controller (tests/accessibility); here, that an unreadable
-// file is not written over.
-TEST_F(SimPreferenceDomainTest, AnUnreadableFileIsNotOverwritten) {
-    store(domain.plistPath(), {});
+TEST_F(SimPreferenceDomainTest, AFailedSynchronizeKeepsTheChangesPending) {
+    domain.setValue("mouseDriverCursorFillColor", PropertyList::Data{9});
+    domain.setSynchronizeFails(true);
+    EXPECT_EQ(domain.synchronize().error(),
+              "cannot synchronize preferences of com.apple.universalaccess");
+    EXPECT_FALSE(std::filesystem::exists(domain.plistPath()));
+    EXPECT_EQ(domain.copyValue("mouseDriverCursorFillColor"), PropertyList(PropertyList::Data{9}));
+
+    domain.setSynchronizeFails(false);
+    ASSERT_TRUE(domain.synchronize().ok());
+    EXPECT_EQ(storedIn(domain.plistPath()),
+              (Dictionary{{"mouseDriverCursorFillColor", PropertyList::Data{9}}}));
+
+    // An unreadable file is not overwritten either.
     testing::writeFile(domain.plistPath(), "<plist><dict>");
     domain.setValue("cursorIsCustomized", false);
     EXPECT_FALSE(domain.synchronize().ok());
     EXPECT_EQ(testing::readFile(domain.plistPath()), "<plist><dict>");
     EXPECT_EQ(domain.pendingChangeCount(), 1u);
+}
+
+TEST_F(SimPreferenceDomainTest, ManagedKeysKeepTheirValue) {
+    store(domain.plistPath(), {{"cursorIsCustomized", true}, {"cursorOutline", "blue"}});
+    domain.setValue("cursorOutline", "pending before the profile");
+    domain.setManaged("cursorIsCustomized");
+    domain.setManaged("cursorOutline");
+
+    domain.setValue("cursorIsCustomized", false);
+    domain.removeValue("cursorOutline");
+    EXPECT_EQ(domain.copyValue("cursorIsCustomized"), PropertyList(true));
+    EXPECT_EQ(domain.copyValue("cursorOutline"), PropertyList("blue"));
+    domain.setManaged("cursorOutline", false);
+    domain.removeValue("cursorOutline");
+    ASSERT_TRUE(domain.synchronize().ok());
+    EXPECT_EQ(storedIn(domain.plistPath()), (Dictionary{{"cursorIsCustomized", true}}));
 }
 
 } // namespace
