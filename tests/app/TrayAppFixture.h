@@ -5,6 +5,7 @@
 #include "platform/sim/SimStandardCursors.h"
 #include "runtime/CGSRuntime.h"
 #include "support/LogCapture.h"
+#include "support/PixelProbes.h"
 #include "support/SimulatedWindowServer.h"
 #include "support/TestSession.h"
 
@@ -75,22 +76,8 @@ class TrayAppTest : public ::testing::Test {
     // How many opaque pixels of the colour the cursor on screen shows.
     int displayedPixelsOf(const Color& color) const;
 
-    // The log lines since the last call, without debug lines.
-    Lines takeLines() {
-        Lines lines = log.takeLines();
-        std::erase_if(lines, [](const std::string& line) { return line.starts_with("[DEBUG]"); });
-        return lines;
-    }
-    // Lines since the last call whose message begins with the text.
-    Lines takeLinesStartingWith(const std::string& text) {
-        Lines lines = log.takeLines();
-        std::erase_if(lines, [&](const std::string& line) {
-            const auto message = line.find("] ");
-            return message == std::string::npos ||
-                   line.compare(message + 2, text.size(), text) != 0;
-        });
-        return lines;
-    }
+    Lines takeLines() { return log.takeLinesWithoutDebug(); }
+    Lines takeLinesStartingWith(const std::string& text) { return log.takeLinesStartingWith(text); }
 
     LogCapture log;
     TestSession session;
@@ -104,19 +91,11 @@ class TrayAppTest : public ::testing::Test {
 
 inline int TrayAppTest::displayedPixelsOf(const Color& color) const {
     const DisplayedCursor cursor = server.displayed();
-    const auto near = [](unsigned char actual, double expected) {
-        return std::abs(static_cast<double>(actual) - expected * 255) <= 1.5;
-    };
-    int count = 0;
-    for (std::size_t offset = 0; offset + 3 < cursor.bytes.size(); offset += 4) {
-        // Premultiplied ARGB words, little endian: blue, green, red, alpha.
-        const unsigned char* pixel = &cursor.bytes[offset];
-        if (pixel[3] == 255 && near(pixel[2], color.red) && near(pixel[1], color.green) &&
-            near(pixel[0], color.blue)) {
-            ++count;
-        }
-    }
-    return count;
+    const auto image = Image::fromPixels(static_cast<int>(cursor.width),
+                                         static_cast<int>(cursor.height),
+                                         static_cast<int>(cursor.bytes.size() / cursor.height),
+                                         cursor.bytes.data());
+    return fillPixels(*image, color).count;
 }
 
 } // namespace tolvane::testing

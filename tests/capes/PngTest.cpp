@@ -1,7 +1,6 @@
 #include "platform/Png.h"
 
 #include "capes/PngCraft.h"
-#include "render/TestArtwork.h"
 
 #include <gtest/gtest.h>
 #include <spng.h>
@@ -22,15 +21,11 @@ Image sampleImage() {
                               reinterpret_cast<const unsigned char*>(pixels.data()));
 }
 
-TEST(Png, RoundTripKeepsEveryPremultipliedPixelAndOtherReadersSeeStraightColours) {
-    const Image original = sampleImage();
-    auto png = Png::encode(original);
+// Round trips of every kind of pixel, broken checksums and frames that claim
+// enormous sizes are proven through the cape store (tests/capes/CursorCapeStoreTest).
+TEST(Png, OtherReadersSeeStraightColours) {
+    auto png = Png::encode(sampleImage());
     ASSERT_TRUE(png);
-    auto decoded = Png::decode(*png);
-    ASSERT_TRUE(decoded.image) << decoded.failure;
-    EXPECT_TRUE(decoded.failure.empty());
-    testing::expectSamePixels(*decoded.image, original);
-
     // Another decoder reads straight alpha: pixel (1,0) is red 0x40 at alpha
     // 0x80, so its straight red is 0x80; a transparent pixel has no colour.
     spng_ctx* context = spng_ctx_new(0);
@@ -46,15 +41,12 @@ TEST(Png, RoundTripKeepsEveryPremultipliedPixelAndOtherReadersSeeStraightColours
 
 TEST(Png, RefusesOversizedImagesBeforeDecodingAndDamagedInputWithAReason) {
     const auto png = *Png::encode(sampleImage());
-    auto flipped = png;
-    flipped[flipped.size() / 2] ^= 0xff; // broken checksum inside the image data
     const struct {
         const char* name;
         std::vector<std::uint8_t> bytes;
         PngLimits limits;
         bool tooLarge;
     } cases[] = {
-        {"claims 100000 x 100000", testing::withClaimedSize(png, 100000, 100000), {}, true},
         {"too wide", png, {4, 10, 100}, true},
         {"too many pixels in all", png, {10, 10, 14}, true},
         {"empty", {}, {}, false},
@@ -62,7 +54,6 @@ TEST(Png, RefusesOversizedImagesBeforeDecodingAndDamagedInputWithAReason) {
         {"header only", {png.begin(), png.begin() + 20}, {}, false},
         {"cut short", {png.begin(), png.end() - 20}, {}, false},
         {"more rows than its data holds", testing::withClaimedSize(png, 5, 300), {}, false},
-        {"broken checksum", flipped, {}, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -58,22 +58,8 @@ class ControllerTest : public ::testing::Test {
         return server.registeredCursor(TVWS_SCOPE_GLOBAL, name.c_str());
     }
 
-    // The log lines since the last call, without debug lines.
-    Lines takeLines() {
-        Lines lines = log.takeLines();
-        std::erase_if(lines, [](const std::string& line) { return line.starts_with("[DEBUG]"); });
-        return lines;
-    }
-    // Lines since the last call that begin with the text, after the level tag.
-    Lines takeLinesStartingWith(const std::string& text) {
-        Lines lines = log.takeLines();
-        std::erase_if(lines, [&](const std::string& line) {
-            const auto message = line.find("] ");
-            return message == std::string::npos ||
-                   line.compare(message + 2, text.size(), text) != 0;
-        });
-        return lines;
-    }
+    Lines takeLines() { return log.takeLinesWithoutDebug(); }
+    Lines takeLinesStartingWith(const std::string& text) { return log.takeLinesStartingWith(text); }
 
     LogCapture log;
     SimulatedWindowServer server;

@@ -9,6 +9,7 @@
 namespace tolvane {
 namespace {
 
+using testing::contains;
 using testing::CursorContents;
 using testing::fillPixels;
 using testing::HeldCursor;
@@ -24,10 +25,6 @@ Image imageAt(const HeldCursor& cursor, std::size_t index) {
 
 std::vector<unsigned char> bytesOf(const Image& image) {
     return {image.bytes(), image.bytes() + image.byteCount()};
-}
-
-bool contains(const std::vector<std::string>& list, const std::string& item) {
-    return std::find(list.begin(), list.end(), item) != list.end();
 }
 
 class ApplyTest : public testing::ControllerTest {

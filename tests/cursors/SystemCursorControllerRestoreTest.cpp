@@ -153,8 +153,7 @@ TEST_F(RestoreTest, WithoutAnyBaselineTheRestoreReportsFailure) {
     takeLines();
     EXPECT_FALSE(controller->restoreOriginal());
     const Lines lines = takeLines();
-    EXPECT_TRUE(std::find(lines.begin(), lines.end(),
-                          "[WARN] restoreOriginal rebuilt empty baseline count=0") != lines.end());
+    EXPECT_TRUE(testing::contains(lines, "[WARN] restoreOriginal rebuilt empty baseline count=0"));
     EXPECT_TRUE(lines.back().starts_with(
         "[INFO] restoreOriginal completed. resetOK=true baselineRestoreCount=0 "));
 }

@@ -17,7 +17,7 @@ TEST_P(SignalTermination, LogsTheSignalAndExitsCleanly) {
     EXPECT_EQ(program.waitForExit(), 0);
     const std::string expected =
         " [INFO] Received signal " + std::to_string(signal) + "; requesting graceful termination\n";
-    EXPECT_NE(program.log().find(expected), std::string::npos) << program.log();
+    EXPECT_EQ(testing::count(program.log(), expected), 1) << program.log();
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryTerminationSignal, SignalTermination,

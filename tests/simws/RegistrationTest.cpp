@@ -58,15 +58,12 @@ TEST_F(WindowServerTest, SingleImageRegistrationReplacesAllFramesUnlessItConfirm
     // The core cursor of that number shows what is registered under its name.
     EXPECT_EQ(copyCore(4).image(0), image.get());
 
-    // After a multi-frame registration, the same first image and geometry
-    // confirm it; another hot spot makes it a new single-image registration.
+    // That the same first image and geometry confirm a multi-frame
+    // registration instead is proven through the runtime (tests/runtime).
+    // Another hot spot makes it a new single-image registration.
     OwnedObject second = solidImage(16, 16, opaqueRed);
     OwnedObject frames = arrayOf({image.get(), second.get()});
     ASSERT_EQ(registerImages("com.apple.cursor.4", frames.get(), 2), 0);
-    ASSERT_EQ(CGSRegisterCursorWithImage(connection, "com.apple.cursor.4", 1, 1, 0, image.get(),
-                                         &seed, 16, 16, 2, 3, 1.0, 1.0),
-              0);
-    EXPECT_EQ(copyRegistered("com.apple.cursor.4").count(), 2u);
     ASSERT_EQ(CGSRegisterCursorWithImage(connection, "com.apple.cursor.4", 1, 1, 0, image.get(),
                                          &seed, 16, 16, 2, 4, 1.0, 1.0),
               0);

@@ -48,37 +48,6 @@ TEST_F(WindowServerTest, CoreCursorsComeAtOneTwoFiveAndTenTimesTheirSizeWithThei
     EXPECT_EQ(copyCore(4).count(), 32u);
 }
 
-TEST_F(WindowServerTest, CursorGeometryFitsWhatTheControllerLooksFor) {
-    // Arrow-role cursors are strong payloads: at least 24 x 30 with several images.
-    for (const char* name :
-         {"com.apple.cursor.0", "com.apple.cursor.6", "com.apple.cursor.100",
-          "com.apple.coregraphics.Arrow", "com.apple.coregraphics.ArrowCtx",
-          "com.apple.coregraphics.ArrowS", "com.apple.coregraphics.GlobalCurrent",
-          "com.apple.coregraphics.ConnectionCurrent"}) {
-        CopiedCursor arrow = copyRegistered(name);
-        ASSERT_EQ(arrow.status, 0) << name;
-        EXPECT_GE(arrow.size.width, 24) << name;
-        EXPECT_GE(arrow.size.height, 30) << name;
-        EXPECT_GE(arrow.count(), 2u) << name;
-    }
-    // Resize cursors: horizontal wider than 1.3 x their height, vertical the other
-    // way, diagonal square and strictly between 15 and 35 points.
-    for (std::int32_t number : {17, 18, 19, 29, 40, 41}) {
-        CopiedCursor cursor = copyCore(number);
-        EXPECT_GT(cursor.size.width, 1.3 * cursor.size.height) << number;
-    }
-    for (std::int32_t number : {20, 21, 22, 30, 42, 43}) {
-        CopiedCursor cursor = copyCore(number);
-        EXPECT_GT(cursor.size.height, 1.3 * cursor.size.width) << number;
-    }
-    for (std::int32_t number = 23; number <= 28; ++number) {
-        CopiedCursor cursor = copyCore(number);
-        EXPECT_EQ(cursor.size.width, cursor.size.height) << number;
-        EXPECT_GT(cursor.size.width, 15) << number;
-        EXPECT_LT(cursor.size.width, 35) << number;
-    }
-}
-
 // Discovery by name is proven through the runtime (tests/runtime); here, that
 // every name shows its number's artwork.
 TEST_F(WindowServerTest, SystemCursorNamesShowTheirNumbersArtwork) {

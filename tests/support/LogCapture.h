@@ -3,6 +3,7 @@
 #include "log/AppLog.h"
 #include "support/TemporaryDirectory.h"
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -44,10 +45,37 @@ class LogCapture {
         taken_ = all.size();
         return fresh;
     }
+    // The lines since the last call, without debug lines.
+    std::vector<std::string> takeLinesWithoutDebug() {
+        auto lines = takeLines();
+        std::erase_if(lines, [](const std::string& line) { return line.starts_with("[DEBUG]"); });
+        return lines;
+    }
+    // The lines since the last call whose message, after the level tag, begins with the text.
+    std::vector<std::string> takeLinesStartingWith(const std::string& text) {
+        auto lines = takeLines();
+        std::erase_if(lines, [&](const std::string& line) {
+            const auto message = line.find("] ");
+            return message == std::string::npos ||
+                   line.compare(message + 2, text.size(), text) != 0;
+        });
+        return lines;
+    }
 
   private:
     TemporaryDirectory folder_;
     std::size_t taken_ = 0;
 };
+
+inline bool contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The index of the first line that begins with the prefix, or -1.
+inline std::ptrdiff_t indexOf(const std::vector<std::string>& lines, const std::string& prefix) {
+    auto found = std::find_if(lines.begin(), lines.end(),
+                              [&](const std::string& line) { return line.starts_with(prefix); });
+    return found == lines.end() ? -1 : found - lines.begin();
+}
 
 } // namespace tolvane::testing

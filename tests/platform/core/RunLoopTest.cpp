@@ -1,6 +1,5 @@
 #include "platform/RunLoop.h"
 
-#include <csignal>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -100,18 +99,8 @@ TEST_F(RunLoopTest, StopEndsRunNestedRunLoopsKeepTimeAndRunEndsWithNothingLeftTo
     EXPECT_EQ(events.back(), "later@5.000000");
 }
 
-TEST_F(RunLoopTest, BlockedSignalsAreHandledAsOrdinaryWorkOnTheLoop) {
-    blockTerminationSignals();
-    int received = 0;
-    ASSERT_TRUE(loop->addSignalHandler(SIGHUP, [&] { ++received; }));
-    for (int expected : {1, 2}) {
-        ASSERT_EQ(raise(SIGHUP), 0); // pending, not fatal: the signal is blocked
-        EXPECT_EQ(received, expected - 1);
-        loop->drain();
-        EXPECT_EQ(received, expected);
-    }
-}
-
+// Blocked termination signals handled as ordinary work on the loop: the real
+// program's tests (tests/e2e) send each of them.
 TEST(RealClockRunLoop, WaitsForDueTimeAndWakesForPostedWork) {
     auto loop = RunLoop::create(std::make_shared<RealClock>());
     double start = loop->now();

@@ -2,42 +2,14 @@
 
 #include "support/TestSession.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace tolvane {
 namespace {
 
-using ::testing::ElementsAre;
 using testing::TestSession;
 
-class RecordingDelegate : public ApplicationDelegate {
-  public:
-    explicit RecordingDelegate(Application& application) : application_(application) {}
-    void applicationDidFinishLaunching() override {
-        calls.push_back("launched");
-        application_.terminate();
-    }
-    void applicationWillTerminate() override { calls.push_back("terminating"); }
-    std::vector<std::string> calls;
-
-  private:
-    Application& application_;
-};
-
-TEST(SimApplicationTest, RunLaunchesThenTerminatesThroughTheDelegateOnce) {
-    TestSession session;
-    auto& application = session->application();
-    RecordingDelegate delegate(application);
-    application.setDelegate(&delegate);
-
-    EXPECT_EQ(application.run(), 0);
-    EXPECT_TRUE(application.hasTerminated());
-    application.terminate(); // counted, but the delegate hears of it once
-    EXPECT_EQ(application.terminationRequests(), 2);
-    EXPECT_THAT(delegate.calls, ElementsAre("launched", "terminating"));
-}
-
+// Running and terminating once is proven by the real program (tests/e2e).
 TEST(SimApplicationTest, AlertsAreAnsweredByTheScriptedUserAndRecordedAsFirstSeen) {
     TestSession session;
     auto& application = session->application();

@@ -1,6 +1,6 @@
+// The menu outline, check marks, key equivalents, submenus and disabled items
+// are pinned by the application's menu tests (tests/app).
 #include "platform/sim/SimStatusBar.h"
-
-#include "platform/sim/SimMenuOutline.h"
 
 #include <gtest/gtest.h>
 
@@ -20,35 +20,6 @@ TEST(SimStatusBarTest, StatusItemsShowATitleAndOwnTheirMenu) {
     auto other = bar.statusItem(20);
     bar.removeStatusItem(item);
     EXPECT_EQ(bar.items(), std::vector<std::shared_ptr<StatusItem>>{other});
-}
-
-TEST(SimStatusBarTest, MenuOutlineShowsWhatTheUserSees) {
-    auto styles = Menu::create("Cursor style");
-    styles->addItem(MenuItem::create("System cursor", nothing));
-    auto badge = MenuItem::create("Letter badge", nothing);
-    badge->setState(ControlState::on);
-    styles->addItem(badge);
-
-    auto menu = Menu::create();
-    auto root = MenuItem::create("Cursor style");
-    root->setSubmenu(styles);
-    menu->addItem(root);
-    auto none = MenuItem::create("No selectable layouts found");
-    none->setEnabled(false);
-    menu->addItem(none);
-    auto partly = MenuItem::create("Partly");
-    partly->setState(ControlState::mixed);
-    menu->addItem(partly);
-    menu->addItem(MenuItem::separator());
-    menu->addItem(MenuItem::create("Quit", nothing, "q"));
-
-    EXPECT_EQ(menuOutline(*menu), "Cursor style\n"
-                                  "    System cursor\n"
-                                  "    ✓ Letter badge\n"
-                                  "No selectable layouts found (disabled)\n"
-                                  "- Partly\n"
-                                  "---\n"
-                                  "Quit ⌘q\n");
 }
 
 TEST(SimStatusBarTest, ChoosingAnEnabledItemRunsItsActionWithTheItemAsSender) {
