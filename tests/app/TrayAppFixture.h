@@ -5,8 +5,10 @@
 #include "platform/sim/SimStandardCursors.h"
 #include "runtime/CGSRuntime.h"
 #include "support/LogCapture.h"
+#include "support/PixelProbes.h"
 #include "support/SimulatedWindowServer.h"
 #include "support/TestSession.h"
+#include "support/TrayAppContext.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -16,28 +18,11 @@ namespace tolvane::testing {
 
 using Lines = std::vector<std::string>;
 
-// Counts what the application asks of the updater.
-class RecordingUpdater final : public Updater {
-  public:
-    explicit RecordingUpdater(bool automaticChecks) : automaticChecks_(automaticChecks) {}
-    bool automaticallyChecksForUpdates() const override { return automaticChecks_; }
-    void checkForUpdatesInBackground() override { ++backgroundChecks; }
-    void checkForUpdates() override { ++userChecks; }
-
-    int backgroundChecks = 0;
-    int userChecks = 0;
-
-  private:
-    bool automaticChecks_;
-};
-
 // The real application object on a simulated session and the simulated window
 // server, with the manual clock: tests launch it, switch layouts as a user
 // would and look at the status title, the displayed cursor, the files and the log.
 class TrayAppTest : public ::testing::Test {
   protected:
-    static constexpr const char* accessibilityDomain = "com.apple.universalaccess";
-
     TrayAppTest() {
         server.resetWithDensities({1, 2});
         log.takeLines();
@@ -48,15 +33,12 @@ class TrayAppTest : public ::testing::Test {
     }
 
     TolvaneTrayApp& makeApp(EnvironmentMap environment = {}) {
-        app = std::make_unique<TolvaneTrayApp>(TrayAppContext{
-            session->loop(), session->application(), session->statusBar(), *session->inputSources(),
-            *session->events(), *session->defaults(),
-            *session->preferenceDomain(accessibilityDomain), *session->folders(), session->bundle(),
-            standardCursors, runtime, capes, Environment(std::move(environment)), [this] {
+        app = std::make_unique<TolvaneTrayApp>(simulatedTrayAppContext(
+            *session, standardCursors, runtime, capes, Environment(std::move(environment)), [this] {
                 auto updater = std::make_unique<RecordingUpdater>(true);
                 updater_ = updater.get();
                 return updater;
-            }});
+            }));
         session->application().setDelegate(app.get());
         return *app;
     }
@@ -103,20 +85,7 @@ class TrayAppTest : public ::testing::Test {
 };
 
 inline int TrayAppTest::displayedPixelsOf(const Color& color) const {
-    const DisplayedCursor cursor = server.displayed();
-    const auto near = [](unsigned char actual, double expected) {
-        return std::abs(static_cast<double>(actual) - expected * 255) <= 1.5;
-    };
-    int count = 0;
-    for (std::size_t offset = 0; offset + 3 < cursor.bytes.size(); offset += 4) {
-        // Premultiplied ARGB words, little endian: blue, green, red, alpha.
-        const unsigned char* pixel = &cursor.bytes[offset];
-        if (pixel[3] == 255 && near(pixel[2], color.red) && near(pixel[1], color.green) &&
-            near(pixel[0], color.blue)) {
-            ++count;
-        }
-    }
-    return count;
+    return opaquePixelsOf(server.displayed().bytes, color);
 }
 
 } // namespace tolvane::testing
