@@ -190,7 +190,7 @@ bool SoakRun::perform(const SoakStep& step, Verdict& verdict) {
 
 void SoakRun::chooseAutoReturnDelay(int choice) {
     const int delay = autoReturnDelays[static_cast<std::size_t>(choice)];
-    if (choice < 6) {
+    if (choice < presetDelayCount) {
         process_->choose({"Auto-return", delay == 0 ? "Off" : std::to_string(delay) + " seconds"});
         return;
     }

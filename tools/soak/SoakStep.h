@@ -54,8 +54,9 @@ inline constexpr std::array layouts{"com.apple.keylayout.ABC",
                                     "com.example.keylayout.Dutch_Special"};
 inline constexpr std::array styleTitles{"System cursor", "Letter badge", "Color dot",
                                         "High contrast"};
-// The first six are the menu's presets, the others go through the custom dialog.
+// The menu's presets first, then delays typed into the custom dialog.
 inline constexpr std::array autoReturnDelays{0, 5, 10, 30, 60, 300, 1, 2, 3, 7};
+inline constexpr int presetDelayCount = 6;
 // A layout, then "Use current", then "Clear primary layout".
 inline constexpr int primaryLayoutChoices = static_cast<int>(layouts.size()) + 2;
 // A key press or a modifier key.
