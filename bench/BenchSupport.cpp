@@ -59,7 +59,7 @@ const CursorMarker& letterBadge(const std::string& code) {
     return found->second;
 }
 
-ControllerDesk::FreshWindowServer::FreshWindowServer() {
+FreshWindowServer::FreshWindowServer() {
     testing::SimulatedWindowServer(TOLVANE_SIMWS_PATH).reset();
     coreCursors();
 }

@@ -34,15 +34,18 @@ const std::vector<CoreCursor>& coreCursors();
 
 const CursorMarker& letterBadge(const std::string& code = "en");
 
+// Starts the window server afresh, with the system's own cursors, which
+// coreCursors() takes before any apply changes them. The first member of
+// whatever benchmarks the window server.
+struct FreshWindowServer {
+    FreshWindowServer();
+};
+
 // A cursor controller on the simulated window server with everything it
 // needs, as the program builds it, with a manual clock and capes in a
 // temporary home.
 struct ControllerDesk {
-    // The window server starts afresh, with the system's own cursors, which
-    // coreCursors() takes before any apply changes them.
-    struct FreshWindowServer {
-        FreshWindowServer();
-    } freshWindowServer;
+    FreshWindowServer freshWindowServer;
     testing::TemporaryDirectory home;
     SimUserFolders folders{home.path()};
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();

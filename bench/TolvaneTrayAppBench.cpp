@@ -23,6 +23,7 @@ class QuietUpdater final : public Updater {
 struct LaunchedApp {
     LaunchedApp() { app.applicationDidFinishLaunching(); }
 
+    FreshWindowServer freshWindowServer;
     testing::TemporaryDirectory home;
     SimSession session{home.path()};
     CGSRuntime runtime{{TOLVANE_SIMWS_PATH}, session.events()};

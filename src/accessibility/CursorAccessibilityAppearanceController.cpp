@@ -2,11 +2,11 @@
 
 #include "log/AppLog.h"
 #include "log/LogFormat.h"
+#include "platform/FileIO.h"
 #include "platform/PropertyListSerialization.h"
 
 #include <algorithm>
 #include <ctime>
-#include <system_error>
 
 namespace tolvane {
 
@@ -15,19 +15,6 @@ namespace {
 // The managed keys that hold colours: any of them present means customised.
 constexpr std::array<const char*, 4> colourKeys = {
     "cursorFill", "cursorOutline", "mouseDriverCursorFillColor", "mouseDriverCursorOutlineColor"};
-
-// The root dictionary of a property-list file.
-Result<PropertyList::Dictionary> readDictionaryFile(const std::filesystem::path& path) {
-    auto root = PropertyListSerialization::readFile(path);
-    if (!root) {
-        return root.failure();
-    }
-    auto* dictionary = root.value().dictionaryValue();
-    if (dictionary == nullptr) {
-        return Failure{"property list root is not a dictionary: " + path.string()};
-    }
-    return std::move(*dictionary);
-}
 
 // UTC, whole seconds: 2024-05-06T07:08:09Z.
 std::string iso8601(std::chrono::system_clock::time_point moment) {
@@ -93,7 +80,7 @@ CursorAccessibilityAppearanceController::managedValues() {
 
 std::optional<CursorAccessibilityAppearanceController::ManagedValues>
 CursorAccessibilityAppearanceController::loadManagedValuesFromDisk() {
-    auto stored = readDictionaryFile(preferencesPlistURL_);
+    auto stored = PropertyListSerialization::readDictionaryFile(preferencesPlistURL_);
     if (!stored) {
         if (!stored.failure().isFileNotFound()) {
             AppLog::warn("Accessibility preferences file unreadable; asking the preferences "
@@ -202,17 +189,10 @@ void CursorAccessibilityAppearanceController::persistBackupFile(const ManagedVal
         AppLog::error(failed + "no Application Support folder");
         return;
     }
-    std::error_code error;
-    std::filesystem::create_directories(backupURL_->parent_path(), error);
-    if (error) {
-        AppLog::error(failed + "cannot create " + backupURL_->parent_path().string() + ": " +
-                      error.message());
-        return;
-    }
     const PropertyList backup(
         PropertyList::Dictionary{{"values", values}, {"savedAt", iso8601(now_())}});
-    auto written =
-        PropertyListSerialization::writeFile(backup, *backupURL_, PropertyListFormat::xml);
+    auto written = PropertyListSerialization::writeFileCreatingFolder(backup, *backupURL_,
+                                                                      PropertyListFormat::xml);
     if (!written) {
         AppLog::error(failed + written.error());
         return;
@@ -224,13 +204,8 @@ void CursorAccessibilityAppearanceController::removeBackupFile() {
     if (!backupURL_) {
         return;
     }
-    std::error_code error;
-    // A missing file is no error here: remove() reports none for it, and a
-    // path through a file (ENOTDIR) names no file either.
-    std::filesystem::remove(*backupURL_, error);
-    if (error && error != std::errc::not_a_directory) {
-        AppLog::warn("Failed to remove cursor accessibility backup: cannot remove " +
-                     backupURL_->string() + ": " + error.message());
+    if (auto removed = removeFileIfPresent(*backupURL_); !removed) {
+        AppLog::warn("Failed to remove cursor accessibility backup: " + removed.error());
     }
 }
 
@@ -239,7 +214,7 @@ CursorAccessibilityAppearanceController::loadBackupValues() {
     if (!backupURL_) {
         return std::nullopt;
     }
-    auto backup = readDictionaryFile(*backupURL_);
+    auto backup = PropertyListSerialization::readDictionaryFile(*backupURL_);
     if (!backup) {
         if (!backup.failure().isFileNotFound()) {
             AppLog::warn("Ignoring unreadable cursor accessibility backup: " + backup.error());

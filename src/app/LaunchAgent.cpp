@@ -1,6 +1,5 @@
 #include "app/LaunchAgent.h"
 
-#include "platform/FileIO.h"
 #include "platform/PropertyListSerialization.h"
 
 #include <system_error>
@@ -18,18 +17,13 @@ bool LaunchAgent::exists() const {
 }
 
 Result<void> LaunchAgent::install() const {
-    std::error_code ignored; // an existing folder is fine; a missing one fails the write
-    std::filesystem::create_directories(path_.parent_path(), ignored);
     const PropertyList agent(PropertyList::Dictionary{
         {"Label", PropertyList(label)},
         {"ProgramArguments", PropertyList(PropertyList::Array{PropertyList(executable_.string())})},
         {"RunAtLoad", PropertyList(true)},
         {"KeepAlive", PropertyList(false)}});
-    auto data = PropertyListSerialization::serialize(agent, PropertyListFormat::xml);
-    if (!data) {
-        return data.failure();
-    }
-    return atomicWrite(path_, data.value());
+    return PropertyListSerialization::writeFileCreatingFolder(agent, path_,
+                                                              PropertyListFormat::xml);
 }
 
 Result<void> LaunchAgent::remove() const {

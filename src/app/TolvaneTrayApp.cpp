@@ -53,7 +53,8 @@ void TolvaneTrayApp::applicationDidFinishLaunching() {
         AppLog::warn("Startup hard reset skipped: missing main connection ID");
     }
     cursorController_ = std::make_unique<SystemCursorController>(
-        runtime, context_.capeStore, context_.standardCursors, context_.loop, context_.environment);
+        runtime, context_.capeStore, context_.standardCursors, context_.loop, context_.environment,
+        CursorScaleBackup(context_.folders));
     AppLog::info("Tolvane launch. logFile=" + AppLog::filePath().string() +
                  " verbose=" + logformat::boolean(AppLog::verboseEnabled()) + " runtimeAvailable=" +
                  logformat::boolean(cursorController_->isRuntimeAvailable()) +

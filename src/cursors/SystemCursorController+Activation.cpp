@@ -1,5 +1,6 @@
 // Registering the payloads of one apply and making the new arrow current, with
-// the decorated cursor scale and the re-activations shortly after a full apply.
+// the decorated cursor scale and the re-activations shortly after a full apply;
+// the user's own scale, kept and recovered across a crash.
 #include "cursors/SystemCursorController.h"
 
 #include "cursors/CursorIdentifier.h"
@@ -242,9 +243,7 @@ void SystemCursorController::applyDecoratedCursorScale(std::int32_t connectionID
     const float target = std::max(base * decoratedScaleFactor, minimumDecoratedScale);
     const std::optional<float> current = runtime_.cursorScale(connectionID);
     if (!current) {
-        if (runtime_.setCursorScale(connectionID, target)) {
-            noteCursorScaleSet(target);
-        }
+        setDecoratedCursorScale(connectionID, target);
         AppLog::info("Decorated cursor scale applied (no current read): base=" +
                      logformat::number(base) + " target=" + logformat::number(target));
         return;
@@ -252,13 +251,22 @@ void SystemCursorController::applyDecoratedCursorScale(std::int32_t connectionID
     if (std::abs(*current - target) < scaleTolerance) {
         return;
     }
+    const bool applied = setDecoratedCursorScale(connectionID, target);
+    AppLog::info("Decorated cursor scale update base=" + logformat::number(base) + " current=" +
+                 logformat::number(*current) + " target=" + logformat::number(target) +
+                 " applied=" + logformat::boolean(applied));
+}
+
+bool SystemCursorController::setDecoratedCursorScale(std::int32_t connectionID, float target) {
+    // Only a known scale of the user's can be put back after a crash.
+    if (baselineCursorScale_) {
+        scaleBackup_.keep({*baselineCursorScale_, CGSRuntime::clampedCursorScale(target)});
+    }
     const bool applied = runtime_.setCursorScale(connectionID, target);
     if (applied) {
         noteCursorScaleSet(target);
     }
-    AppLog::info("Decorated cursor scale update base=" + logformat::number(base) +
-                 " current=" + logformat::number(*current) + " target=" +
-                 logformat::number(target) + " applied=" + logformat::boolean(applied));
+    return applied;
 }
 
 void SystemCursorController::adoptUserCursorScale(std::int32_t connectionID) {
@@ -274,6 +282,32 @@ void SystemCursorController::adoptUserCursorScale(std::int32_t connectionID) {
                  logformat::number(*current) + "; taking it as the baseline cursor scale");
     baselineCursorScale_ = current;
     expectedCursorScale_ = current;
+    scaleBackup_.followUserScale(*current);
+}
+
+std::optional<float> SystemCursorController::recoverUserCursorScale(std::int32_t connectionID) {
+    const std::optional<CursorScaleBackup::Scales> kept = scaleBackup_.loadPrevious();
+    if (!kept) {
+        return std::nullopt;
+    }
+    const std::optional<float> current = runtime_.cursorScale(connectionID);
+    if (current && std::abs(*current - kept->decoratedScale) >= scaleTolerance) {
+        // Changed since, by the user or a restarted window server: theirs to keep.
+        AppLog::info("Cursor scale backup from previous run left unused: current=" +
+                     logformat::number(*current) +
+                     " is not the decorated scale=" + logformat::number(kept->decoratedScale));
+        scaleBackup_.discard();
+        return std::nullopt;
+    }
+    if (!runtime_.setCursorScale(connectionID, kept->userScale)) {
+        AppLog::warn("Failed to put back the user's cursor scale from previous run: scale=" +
+                     logformat::number(kept->userScale) + "; keeping the backup");
+        return kept->userScale;
+    }
+    AppLog::info("Recovered the user's cursor scale from previous run: scale=" +
+                 logformat::number(kept->userScale));
+    scaleBackup_.discard();
+    return kept->userScale;
 }
 
 void SystemCursorController::noteCursorScaleSet(float scale) {

@@ -55,6 +55,7 @@ bool SystemCursorController::restoreOriginal() {
     if (baselineCursorScale_) {
         if (runtime_.setCursorScale(connectionID, *baselineCursorScale_)) {
             noteCursorScaleSet(*baselineCursorScale_);
+            scaleBackup_.discard();
         }
         AppLog::debug("Baseline cursor scale restored to " +
                       logformat::number(*baselineCursorScale_));

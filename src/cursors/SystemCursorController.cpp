@@ -58,9 +58,10 @@ std::size_t roleIndex(CursorRole role) {
 SystemCursorController::SystemCursorController(CGSRuntime& runtime, CursorCapeStore& capeStore,
                                                const StandardCursors& standardCursors,
                                                std::shared_ptr<RunLoop> loop,
-                                               const Environment& environment)
+                                               const Environment& environment,
+                                               CursorScaleBackup scaleBackup)
     : runtime_(runtime), capeStore_(capeStore), standardCursors_(standardCursors),
-      loop_(std::move(loop)),
+      loop_(std::move(loop)), scaleBackup_(std::move(scaleBackup)),
       useLegacySystemIDActivation_(environment.isExactlyOne("TOLVANE_ENABLE_LEGACY_ID_ACTIVATION")),
       useCoreSweepActivation_(environment.isExactlyOne("TOLVANE_ENABLE_CORE_SWEEP_ACTIVATION")),
       useSystemDefinedActivation_(
@@ -74,8 +75,9 @@ SystemCursorController::SystemCursorController(CGSRuntime& runtime, CursorCapeSt
     buildAllIdentifiers();
     buildSystemCursorTables();
     if (connectionID_) {
-        baselineCursorScale_ = runtime_.cursorScale(*connectionID_);
-        expectedCursorScale_ = baselineCursorScale_;
+        const std::optional<float> recovered = recoverUserCursorScale(*connectionID_);
+        expectedCursorScale_ = runtime_.cursorScale(*connectionID_);
+        baselineCursorScale_ = recovered ? recovered : expectedCursorScale_;
     }
     logConfiguration();
 

@@ -3,6 +3,7 @@
 #include "capes/CursorCapeStore.h"
 #include "cursors/CursorPayload.h"
 #include "cursors/CursorRole.h"
+#include "cursors/CursorScaleBackup.h"
 #include "cursors/CursorSnapshot.h"
 #include "cursors/CursorTemplate.h"
 #include "cursors/SnapshotMemo.h"
@@ -36,10 +37,12 @@ class SystemCursorController {
     static constexpr std::int32_t maxTrackedCursorID = 44;
 
     // Reads its three activation switches from `environment`. Delayed
-    // re-activations after a full apply run on `loop`.
+    // re-activations after a full apply run on `loop`. The user's cursor scale
+    // is kept in `scaleBackup` while a decorated one is set; a scale an
+    // earlier run kept there goes back before the baseline is taken.
     SystemCursorController(CGSRuntime& runtime, CursorCapeStore& capeStore,
                            const StandardCursors& standardCursors, std::shared_ptr<RunLoop> loop,
-                           const Environment& environment);
+                           const Environment& environment, CursorScaleBackup scaleBackup = {});
     // Pending re-activations of this controller never run.
     ~SystemCursorController();
     SystemCursorController(const SystemCursorController&) = delete;
@@ -160,9 +163,13 @@ class SystemCursorController {
     void reactivate(std::int32_t connectionID, const FinalArrow& finalArrow, bool isFirstStep);
     void cancelPendingReactivations();
     void applyDecoratedCursorScale(std::int32_t connectionID);
+    bool setDecoratedCursorScale(std::int32_t connectionID, float target);
     // A scale that differs from the one last set here is the user's choice.
     void adoptUserCursorScale(std::int32_t connectionID);
     void noteCursorScaleSet(float scale);
+    // The user's scale an earlier run kept, put back unless the window server
+    // no longer shows the decorated one; none when there is nothing to go by.
+    std::optional<float> recoverUserCursorScale(std::int32_t connectionID);
 
     // Restore (+Restore.cpp).
     int restoreBaselineAliases(std::int32_t connectionID);
@@ -187,6 +194,7 @@ class SystemCursorController {
     std::map<std::string, std::int32_t> systemCursorIDByName_;
     std::map<std::int32_t, std::string> systemCursorNameByID_;
     std::optional<float> baselineCursorScale_;
+    CursorScaleBackup scaleBackup_;
     // The scale this controller last set or read as the baseline.
     std::optional<float> expectedCursorScale_;
     bool isRuntimeAvailable_ = false;

@@ -2,10 +2,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace tolvane {
@@ -39,11 +44,52 @@ class Descriptor {
     int fd_;
 };
 
+std::string temporaryPrefix(const std::filesystem::path& path) {
+    return "." + path.filename().string() + ".tmp-";
+}
+
+// <prefix><writer's process id>-<counter>
 std::filesystem::path temporarySibling(const std::filesystem::path& path) {
     static std::atomic<unsigned> counter{0};
-    std::string name = "." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                       std::to_string(counter.fetch_add(1));
-    return path.parent_path() / name;
+    return path.parent_path() / (temporaryPrefix(path) + std::to_string(::getpid()) + "-" +
+                                 std::to_string(counter.fetch_add(1)));
+}
+
+// The process that made a temporary sibling, from what follows the prefix;
+// none for a name of any other form.
+std::optional<pid_t> temporaryWriter(std::string_view suffix) {
+    pid_t writer = 0;
+    const char* end = suffix.data() + suffix.size();
+    auto [afterWriter, parsed] = std::from_chars(suffix.data(), end, writer);
+    if (parsed != std::errc{} || writer <= 0 || afterWriter == end || *afterWriter != '-') {
+        return std::nullopt;
+    }
+    unsigned counter = 0;
+    auto [afterCounter, counted] = std::from_chars(afterWriter + 1, end, counter);
+    if (counted != std::errc{} || afterCounter != end) {
+        return std::nullopt;
+    }
+    return writer;
+}
+
+// A writer killed between creating its temporary file and the rename leaves
+// that file behind. Once the writer is gone nobody will finish it: remove it.
+void removeAbandonedTemporarySiblings(const std::filesystem::path& path) {
+    const std::string prefix = temporaryPrefix(path);
+    const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (!name.starts_with(prefix)) {
+            continue;
+        }
+        const std::optional<pid_t> writer =
+            temporaryWriter(std::string_view(name).substr(prefix.size()));
+        if (writer && *writer != ::getpid() && ::kill(*writer, 0) != 0 && errno == ESRCH) {
+            ::unlink(entry->path().c_str());
+        }
+    }
 }
 
 void syncFolder(const std::filesystem::path& folder) {
@@ -113,6 +159,7 @@ Result<void> atomicWrite(const std::filesystem::path& path, std::span<const std:
     if (path.filename().empty()) {
         return Failure{"cannot write to a folder path: " + path.string(), EISDIR};
     }
+    removeAbandonedTemporarySiblings(path);
     std::filesystem::path temporary;
     int fdNumber = -1;
     for (int attempt = 0; attempt < 100 && fdNumber < 0; ++attempt) {
@@ -131,6 +178,11 @@ Result<void> atomicWrite(const std::filesystem::path& path, std::span<const std:
         ::unlink(temporary.c_str());
         return systemFailure(what, path, error);
     };
+    // A file the user made private stays private when it is replaced.
+    if (struct stat replaced{}; ::stat(path.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode) &&
+                                ::fchmod(fd.get(), replaced.st_mode & 07777) != 0) {
+        return abandon("cannot keep the permissions of", errno);
+    }
 
     std::size_t written = 0;
     while (written < bytes.size()) {
@@ -140,6 +192,10 @@ Result<void> atomicWrite(const std::filesystem::path& path, std::span<const std:
                 continue;
             }
             return abandon("cannot write", errno);
+        }
+        if (count == 0) {
+            // No progress and no error: retrying would spin for ever.
+            return abandon("cannot write", EIO);
         }
         written += static_cast<std::size_t>(count);
     }
@@ -153,6 +209,15 @@ Result<void> atomicWrite(const std::filesystem::path& path, std::span<const std:
         return abandon("cannot replace", errno);
     }
     syncFolder(path.parent_path());
+    return Result<void>::success();
+}
+
+Result<void> removeFileIfPresent(const std::filesystem::path& path) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    if (error && error != std::errc::not_a_directory) {
+        return Failure{"cannot remove " + path.string() + ": " + error.message(), error.value()};
+    }
     return Result<void>::success();
 }
 

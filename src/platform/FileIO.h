@@ -19,8 +19,14 @@ Result<std::vector<std::uint8_t>> readFileContents(const std::filesystem::path& 
 // Replaces the file at path with bytes so that a reader sees either the old
 // or the new content, never a part: the bytes go to a temporary file in the
 // same folder, are flushed to disk, and the temporary file is then renamed
-// over path. On failure nothing is left behind and the old file is untouched.
-// The folder must exist.
+// over path, with the permissions of the file it replaces, if any. On failure
+// nothing is left behind and the old file is untouched. A writer killed
+// mid-write leaves its temporary file (".<name>.tmp-<pid>-<n>"); the next
+// write of the same path removes those of writers that no longer run. The folder must exist.
 Result<void> atomicWrite(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
+// Removes the file at path. A file that is not there is no failure, nor is a
+// path through a file (which names no file either).
+Result<void> removeFileIfPresent(const std::filesystem::path& path);
 
 } // namespace tolvane

@@ -11,6 +11,7 @@
 #include <plist/plist.h>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tolvane {
 
@@ -344,6 +345,19 @@ Result<PropertyList> PropertyListSerialization::readFile(const std::filesystem::
     return parsed;
 }
 
+Result<PropertyList::Dictionary>
+PropertyListSerialization::readDictionaryFile(const std::filesystem::path& path) {
+    auto root = readFile(path);
+    if (!root) {
+        return root.failure();
+    }
+    auto* dictionary = root.value().dictionaryValue();
+    if (dictionary == nullptr) {
+        return Failure{"property list root is not a dictionary: " + path.string()};
+    }
+    return std::move(*dictionary);
+}
+
 Result<void> PropertyListSerialization::writeFile(const PropertyList& value,
                                                   const std::filesystem::path& path,
                                                   PropertyListFormat format) {
@@ -353,6 +367,18 @@ Result<void> PropertyListSerialization::writeFile(const PropertyList& value,
                        bytes.error()};
     }
     return atomicWrite(path, bytes.value());
+}
+
+Result<void> PropertyListSerialization::writeFileCreatingFolder(const PropertyList& value,
+                                                                const std::filesystem::path& path,
+                                                                PropertyListFormat format) {
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    if (error) {
+        return Failure{"cannot create " + path.parent_path().string() + ": " + error.message(),
+                       error.value()};
+    }
+    return writeFile(value, path, format);
 }
 
 } // namespace tolvane

@@ -29,9 +29,15 @@ class PropertyListSerialization {
 
     static Result<PropertyList> readFile(const std::filesystem::path& path,
                                          const PropertyListLimits& limits = {});
+    // The root dictionary of a file; a root of any other kind is a failure.
+    static Result<PropertyList::Dictionary> readDictionaryFile(const std::filesystem::path& path);
     // Serialises and writes with atomicWrite; the folder must exist.
     static Result<void> writeFile(const PropertyList& value, const std::filesystem::path& path,
                                   PropertyListFormat format);
+    // The same, making the folder and those above it first when missing.
+    static Result<void> writeFileCreatingFolder(const PropertyList& value,
+                                                const std::filesystem::path& path,
+                                                PropertyListFormat format);
 
     // Binary when the bytes start with the binary format's magic, else XML.
     static PropertyListFormat formatOf(std::span<const std::uint8_t> bytes);

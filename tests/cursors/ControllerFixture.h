@@ -22,8 +22,9 @@ using Lines = std::vector<std::string>;
 
 // The real controller on a fresh simulated window server bound by path, as the
 // program binds it, with a manual clock, a temporary home for capes and the
-// log captured. The system cursors carry 1x and 2x images unless a test asks
-// for every density: decorating the 5x and 10x ones costs twenty times as much.
+// kept cursor scale, and the log captured. The system cursors carry 1x and 2x
+// images unless a test asks for every density: decorating the 5x and 10x ones
+// costs twenty times as much.
 class ControllerTest : public ::testing::Test {
   protected:
     static constexpr std::int32_t connection = TVWS_MAIN_CONNECTION_ID;
@@ -40,7 +41,8 @@ class ControllerTest : public ::testing::Test {
 
     SystemCursorController& makeController(EnvironmentMap environment = {}) {
         controller = std::make_unique<SystemCursorController>(runtime, capes, standardCursors, loop,
-                                                              Environment(std::move(environment)));
+                                                              Environment(std::move(environment)),
+                                                              CursorScaleBackup(folders));
         return *controller;
     }
 

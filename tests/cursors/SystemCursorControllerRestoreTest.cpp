@@ -3,6 +3,7 @@
 #include "ControllerFixture.h"
 
 #include "cursors/Fnv1a.h"
+#include "platform/PropertyListSerialization.h"
 
 namespace tolvane {
 namespace {
@@ -72,6 +73,68 @@ TEST_F(RestoreTest, ThePointerSizeTheUserChoosesBecomesTheBaseline) {
     ASSERT_TRUE(runtime.setCursorScale(connection, 1.5f));
     ASSERT_TRUE(controller->restoreOriginal());
     EXPECT_EQ(server.scale(), 1.5f);
+}
+
+// What a start finds of the scale an earlier run kept: the user's scale goes
+// back only while the window server still shows the decorated one; a bad file
+// is reported, removed and leaves the scale alone.
+TEST_F(RestoreTest, AStartPutsBackTheUsersScaleAnEarlierRunKept) {
+    const PropertyList kept(
+        PropertyList::Dictionary{{"userScale", 1.25}, {"decoratedScale", 1.35}});
+    struct Case {
+        std::optional<PropertyList> plist;
+        std::string rawBytes;
+        float scaleLeftByCrash;
+        std::string expectedLine;
+        float expectedScale;
+    };
+    const std::filesystem::path file =
+        home / "Library" / "Application Support" / "Tolvane" / "cursor_scale_backup.plist";
+    const Case cases[] = {
+        {kept, "", 1.35f, "[INFO] Recovered the user's cursor scale from previous run: scale=1.25",
+         1.25f},
+        {kept, "", 1.6f,
+         "[INFO] Cursor scale backup from previous run left unused: current=1.6 is not the "
+         "decorated scale=1.35",
+         1.6f},
+        {std::nullopt, "<plist><real>1.2", 1.35f,
+         "[WARN] Ignoring unreadable cursor scale backup: ", 1.35f},
+        {PropertyList(PropertyList::Array{PropertyList(1.0)}), "", 1.35f,
+         "[WARN] Ignoring unreadable cursor scale backup: property list root is not a "
+         "dictionary: " +
+             file.string(),
+         1.35f},
+        {PropertyList(PropertyList::Dictionary{{"userScale", "1.0"}, {"decoratedScale", 1.35}}), "",
+         1.35f, "[WARN] Ignoring cursor scale backup without valid scales: " + file.string(),
+         1.35f},
+        {PropertyList(PropertyList::Dictionary{{"userScale", 100.0}, {"decoratedScale", 1.35}}), "",
+         1.35f, "[WARN] Ignoring cursor scale backup without valid scales: " + file.string(),
+         1.35f},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.expectedLine);
+        std::filesystem::create_directories(file.parent_path());
+        if (row.plist) {
+            ASSERT_TRUE(
+                PropertyListSerialization::writeFile(*row.plist, file, PropertyListFormat::xml));
+        } else {
+            testing::writeFile(file, row.rawBytes);
+        }
+        ASSERT_TRUE(runtime.setCursorScale(connection, row.scaleLeftByCrash));
+        takeLines();
+        makeController();
+        const Lines lines = takeLines();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.starts_with(row.expectedLine);
+        }));
+        EXPECT_EQ(server.scale(), row.expectedScale);
+        EXPECT_FALSE(std::filesystem::exists(file));
+        // The scale found is the baseline: a restore keeps it.
+        ASSERT_TRUE(apply(CursorStyle::dotBadge, "en"));
+        EXPECT_EQ(server.scale(), row.expectedScale * 1.08f);
+        ASSERT_TRUE(controller->restoreOriginal());
+        EXPECT_EQ(server.scale(), row.expectedScale);
+    }
 }
 
 TEST_F(RestoreTest, ADestroyedControllerLeavesNoStepsBehind) {

@@ -1,7 +1,8 @@
 // The real program on its simulated session: an orderly quit puts the user's
 // pointer colours back, and after a hard kill the next start recovers them
-// before it takes its own override.
+// before it takes its own override, and starts from the user's cursor scale.
 #include "ProgramProcess.h"
+#include "platform/PropertyListSerialization.h"
 #include "platform/sim/SimPreferenceDomain.h"
 
 #include <csignal>
@@ -29,6 +30,15 @@ class ProgramOnSessionTest : public ::testing::Test {
         domain.setValue("cursorOutline", PropertyList(PropertyList::Data{9, 8, 7, 6, 5}));
         ASSERT_TRUE(domain.synchronize());
         userColours = testing::readFile(accessibilityFile());
+    }
+    std::filesystem::path scaleBackupFile() const {
+        return home() / "Library" / "Application Support" / "Tolvane" / "cursor_scale_backup.plist";
+    }
+    std::optional<double> keptUserScale() const {
+        auto stored = PropertyListSerialization::readDictionaryFile(scaleBackupFile());
+        const PropertyList* scale =
+            stored ? PropertyList::find(stored.value(), "userScale") : nullptr;
+        return scale ? scale->realValue() : std::nullopt;
     }
     ProgramProcess start() { return ProgramProcess::start(folder.path()); }
 
@@ -62,6 +72,8 @@ TEST_F(ProgramOnSessionTest, AfterAHardKillTheNextStartRecoversTheUsersColoursFi
     // The override is still in place; the backup knows what to put back.
     ASSERT_NE(testing::readFile(accessibilityFile()), userColours);
     ASSERT_TRUE(std::filesystem::exists(backupFile()));
+    // The decorated scale died with the process; the user's own is on disk.
+    EXPECT_EQ(keptUserScale(), 1.0);
 
     ProgramProcess restarted = start();
     ASSERT_TRUE(restarted.waitForLog("Apply requested trigger=launch"));
@@ -73,10 +85,18 @@ TEST_F(ProgramOnSessionTest, AfterAHardKillTheNextStartRecoversTheUsersColoursFi
         launchLog.find("[WARN] Applied temporary cursor accessibility override");
     ASSERT_NE(recovered, std::string::npos) << launchLog;
     EXPECT_LT(recovered, overridden);
+    // Every run has a window server of its own, which starts at the user's
+    // scale, as a restarted one would: the kept scale is not needed and the
+    // baseline is the user's own, not 8 per cent more.
+    EXPECT_NE(launchLog.find("[INFO] Cursor scale backup from previous run left unused: "
+                             "current=1.0 is not the decorated scale=1.08"),
+              std::string::npos);
+    EXPECT_NE(launchLog.find("[INFO] Baseline cursor scale: 1.0\n"), std::string::npos);
     restarted.signal(SIGTERM);
     EXPECT_EQ(restarted.waitForExit(), 0);
     EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
     EXPECT_FALSE(std::filesystem::exists(backupFile()));
+    EXPECT_FALSE(std::filesystem::exists(scaleBackupFile()));
 }
 
 } // namespace

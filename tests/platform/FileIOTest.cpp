@@ -38,6 +38,11 @@ TEST(FileIOTest, AtomicWriteReplacesTheFileOrLeavesItAlone) {
     ::umask(mask);
     // The permissions of any new file, not those of a private temporary one.
     EXPECT_EQ(status.st_mode & 0066u, 0066u & ~mask);
+    // A file made private stays so when replaced.
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    ASSERT_TRUE(atomicWrite(path, bytesOf("third")).ok());
+    ASSERT_EQ(::stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777u, 0600u);
 
     auto missingFolder = folder / "missing" / "file.plist";
     EXPECT_EQ(atomicWrite(missingFolder, bytesOf("x")).error(),
@@ -53,6 +58,20 @@ TEST(FileIOTest, AtomicWriteReplacesTheFileOrLeavesItAlone) {
     EXPECT_EQ(testing::readFile(folder / "taken" / "keep"), "kept");
     EXPECT_FALSE(atomicWrite(folder.path() / "", bytesOf("x")).ok());
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"agent.plist", "taken"}));
+
+    // Temporary files of writers that were killed go with the next write;
+    // those of running writers (this one, process 1) and other names stay.
+    // No process has a number above the kernel's limit of 4194304.
+    const std::string own = ".agent.plist.tmp-" + std::to_string(::getpid()) + "-999";
+    for (const std::string& name :
+         {own, std::string(".agent.plist.tmp-1-5"), std::string(".agent.plist.tmp-4194305-0"),
+          std::string(".agent.plist.tmp-x-1")}) {
+        testing::writeFile(folder / name, "partial");
+    }
+    ASSERT_TRUE(atomicWrite(path, bytesOf("fourth")).ok());
+    EXPECT_EQ(namesIn(folder.path()),
+              (std::vector<std::string>{".agent.plist.tmp-1-5", own, ".agent.plist.tmp-x-1",
+                                        "agent.plist", "taken"}));
 }
 
 TEST(FileIOTest, ReadingRefusesLargeFilesFoldersAndPipes) {

@@ -2,24 +2,14 @@
 
 #include "platform/PropertyListSerialization.h"
 
-#include <system_error>
-
 namespace tolvane {
 
 Result<PropertyList::Dictionary> PropertyListDictionaryFile::read() const {
-    auto stored = PropertyListSerialization::readFile(path_);
-    if (!stored) {
-        if (stored.failure().isFileNotFound()) {
-            return PropertyList::Dictionary{};
-        }
-        return stored.failure();
+    auto stored = PropertyListSerialization::readDictionaryFile(path_);
+    if (!stored && stored.failure().isFileNotFound()) {
+        return PropertyList::Dictionary{};
     }
-    PropertyList root = std::move(stored).value();
-    auto* dictionary = root.dictionaryValue();
-    if (dictionary == nullptr) {
-        return Failure{"property list root is not a dictionary: " + path_.string()};
-    }
-    return std::move(*dictionary);
+    return stored;
 }
 
 Result<void>
@@ -33,14 +23,8 @@ PropertyListDictionaryFile::update(const std::function<bool(PropertyList::Dictio
     if (!change(dictionary.value())) {
         return Result<void>::success();
     }
-    std::error_code error;
-    std::filesystem::create_directories(path_.parent_path(), error);
-    if (error) {
-        return Failure{"cannot create " + path_.parent_path().string() + ": " + error.message(),
-                       error.value()};
-    }
-    return PropertyListSerialization::writeFile(PropertyList(std::move(dictionary).value()), path_,
-                                                PropertyListFormat::binary);
+    return PropertyListSerialization::writeFileCreatingFolder(
+        PropertyList(std::move(dictionary).value()), path_, PropertyListFormat::binary);
 }
 
 } // namespace tolvane
