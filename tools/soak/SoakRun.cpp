@@ -18,6 +18,7 @@ namespace {
 constexpr double settleSeconds = 0.4;
 // The smallest badge drawn at 1x covers far more pixels of its colour.
 constexpr int minimumBadgePixels = 40;
+constexpr float userScale = 1.25f;
 // The names under which the program shows its arrow.
 const std::array arrowNames{"com.apple.coregraphics.GlobalCurrent", "com.apple.coregraphics.Arrow",
                             "com.apple.cursor.0"};
@@ -54,6 +55,10 @@ SoakRun::SoakRun(const testing::SimulatedWindowServer& server)
     : server_(server), clock_(std::make_shared<ManualClock>()),
       otherProgram_({TOLVANE_SIMWS_PATH}) {
     server_.resetWithDensities({1, 2});
+    // The user's own pointer size, which the program enlarges while it runs.
+    if (auto connection = otherProgram_.mainConnectionID()) {
+        otherProgram_.setCursorScale(*connection, userScale);
+    }
     user_.globalCursors = server_.contents(TVWS_SCOPE_GLOBAL);
     user_.connectionCursors = server_.contents(TVWS_SCOPE_CONNECTION);
     user_.scale = server_.scale();
@@ -271,10 +276,12 @@ SoakRun::Verdict SoakRun::checkEnding() {
         return failure("ending-accessibility",
                        "the Accessibility pointer settings are not the user's own");
     }
-    const auto backup = home_.path() / "Library" / "Application Support" / "Tolvane" /
-                        "cursor_accessibility_backup.plist";
-    if (std::filesystem::exists(backup)) {
+    const auto support = home_.path() / "Library" / "Application Support" / "Tolvane";
+    if (std::filesystem::exists(support / "cursor_accessibility_backup.plist")) {
         return failure("ending-accessibility", "the Accessibility backup is left behind");
+    }
+    if (std::filesystem::exists(support / "cursor_scale_backup.plist")) {
+        return failure("ending-scale", "the cursor scale backup is left behind");
     }
     return std::nullopt;
 }
