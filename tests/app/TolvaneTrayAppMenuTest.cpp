@@ -17,18 +17,9 @@ class MenuTest : public testing::TrayAppTest {
     std::string outline() const { return menuOutline(*app->statusItem()->menu()); }
     // The item whose title begins with each text in turn, down the submenus.
     std::shared_ptr<MenuItem> item(std::initializer_list<std::string> path) const {
-        std::shared_ptr<Menu> menu = app->statusItem()->menu();
-        std::shared_ptr<MenuItem> found;
-        for (const std::string& title : path) {
-            auto match = std::find_if(
-                menu->items().begin(), menu->items().end(),
-                [&](const auto& candidate) { return candidate->title().starts_with(title); });
-            if (match == menu->items().end()) {
-                ADD_FAILURE() << "no menu item " << title;
-                return nullptr;
-            }
-            found = *match;
-            menu = found->submenu();
+        auto found = testing::menuItemAt(app->statusItem()->menu(), path);
+        if (!found) {
+            ADD_FAILURE() << "no menu item " << *std::prev(path.end());
         }
         return found;
     }

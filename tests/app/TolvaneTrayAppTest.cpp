@@ -16,7 +16,7 @@ class LaunchedAppTest : public TrayAppTest {
   protected:
     // The user's own pointer colours, set in the Accessibility settings.
     void customizePointerColours() {
-        auto& domain = *session->preferenceDomain(accessibilityDomain);
+        auto& domain = *session->preferenceDomain(testing::accessibilityDomain);
         domain.setValue("cursorIsCustomized", PropertyList(true));
         domain.setValue("cursorFill", PropertyList(PropertyList::Data{1, 2, 3, 4}));
         ASSERT_TRUE(domain.synchronize());
@@ -24,7 +24,7 @@ class LaunchedAppTest : public TrayAppTest {
     }
     std::filesystem::path accessibilityFile() {
         return session->folders()->preferencesDirectory() /
-               (std::string(accessibilityDomain) + ".plist");
+               (std::string(testing::accessibilityDomain) + ".plist");
     }
     std::string userColours;
 };

@@ -8,6 +8,7 @@
 #include "support/PixelProbes.h"
 #include "support/SimulatedWindowServer.h"
 #include "support/TestSession.h"
+#include "support/TrayAppContext.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -17,28 +18,11 @@ namespace tolvane::testing {
 
 using Lines = std::vector<std::string>;
 
-// Counts what the application asks of the updater.
-class RecordingUpdater final : public Updater {
-  public:
-    explicit RecordingUpdater(bool automaticChecks) : automaticChecks_(automaticChecks) {}
-    bool automaticallyChecksForUpdates() const override { return automaticChecks_; }
-    void checkForUpdatesInBackground() override { ++backgroundChecks; }
-    void checkForUpdates() override { ++userChecks; }
-
-    int backgroundChecks = 0;
-    int userChecks = 0;
-
-  private:
-    bool automaticChecks_;
-};
-
 // The real application object on a simulated session and the simulated window
 // server, with the manual clock: tests launch it, switch layouts as a user
 // would and look at the status title, the displayed cursor, the files and the log.
 class TrayAppTest : public ::testing::Test {
   protected:
-    static constexpr const char* accessibilityDomain = "com.apple.universalaccess";
-
     TrayAppTest() {
         server.resetWithDensities({1, 2});
         log.takeLines();
@@ -49,15 +33,12 @@ class TrayAppTest : public ::testing::Test {
     }
 
     TolvaneTrayApp& makeApp(EnvironmentMap environment = {}) {
-        app = std::make_unique<TolvaneTrayApp>(TrayAppContext{
-            session->loop(), session->application(), session->statusBar(), *session->inputSources(),
-            *session->events(), *session->defaults(),
-            *session->preferenceDomain(accessibilityDomain), *session->folders(), session->bundle(),
-            standardCursors, runtime, capes, Environment(std::move(environment)), [this] {
+        app = std::make_unique<TolvaneTrayApp>(simulatedTrayAppContext(
+            *session, standardCursors, runtime, capes, Environment(std::move(environment)), [this] {
                 auto updater = std::make_unique<RecordingUpdater>(true);
                 updater_ = updater.get();
                 return updater;
-            }});
+            }));
         session->application().setDelegate(app.get());
         return *app;
     }
@@ -90,12 +71,7 @@ class TrayAppTest : public ::testing::Test {
 };
 
 inline int TrayAppTest::displayedPixelsOf(const Color& color) const {
-    const DisplayedCursor cursor = server.displayed();
-    const auto image = Image::fromPixels(static_cast<int>(cursor.width),
-                                         static_cast<int>(cursor.height),
-                                         static_cast<int>(cursor.bytes.size() / cursor.height),
-                                         cursor.bytes.data());
-    return fillPixels(*image, color).count;
+    return opaquePixelsOf(server.displayed().bytes, color);
 }
 
 } // namespace tolvane::testing

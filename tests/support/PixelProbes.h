@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace tolvane::testing {
 
@@ -24,16 +25,20 @@ struct Fill {
     double centreX = 0;
     double centreY = 0;
 };
-inline Fill fillPixels(const Image& image, const Color& fill) {
+// An opaque pixel of the colour, within rounding.
+inline bool isOpaque(const Argb& pixel, const Color& colour) {
     const auto near = [](int actual, double expected) {
         return std::abs(actual - expected * 255) <= 1.5;
     };
+    return pixel.alpha == 255 && near(pixel.red, colour.red) && near(pixel.green, colour.green) &&
+           near(pixel.blue, colour.blue);
+}
+
+inline Fill fillPixels(const Image& image, const Color& fill) {
     Fill found;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
-            const Argb p = argb(image, x, y);
-            if (p.alpha == 255 && near(p.red, fill.red) && near(p.green, fill.green) &&
-                near(p.blue, fill.blue)) {
+            if (isOpaque(argb(image, x, y), fill)) {
                 ++found.count;
                 found.centreX += x + 0.5;
                 found.centreY += y + 0.5;
@@ -45,6 +50,17 @@ inline Fill fillPixels(const Image& image, const Color& fill) {
         found.centreY /= found.count;
     }
     return found;
+}
+
+// How many opaque pixels of the colour premultiplied ARGB words hold, little
+// endian as the window server hands out the displayed cursor: blue, green, red, alpha.
+inline int opaquePixelsOf(const std::vector<unsigned char>& bytes, const Color& colour) {
+    int count = 0;
+    for (std::size_t offset = 0; offset + 3 < bytes.size(); offset += 4) {
+        const unsigned char* pixel = &bytes[offset];
+        count += isOpaque({pixel[3], pixel[2], pixel[1], pixel[0]}, colour) ? 1 : 0;
+    }
+    return count;
 }
 
 // The input's solid (at least half opaque) pixels, and how many of them the
