@@ -18,7 +18,7 @@ const std::vector<std::string> baselineArrowCandidates{
 } // namespace
 
 bool SystemCursorController::restoreOriginal() {
-    if (!isRuntimeAvailable_ || !connectionID_) {
+    if (!takeMissingConnection() || !isRuntimeAvailable_) {
         AppLog::error("restoreOriginal skipped: runtime unavailable");
         return false;
     }
@@ -31,7 +31,7 @@ bool SystemCursorController::restoreOriginal() {
     lastAppliedStyleCode_.reset();
 
     const bool resetOK = runtime_.hardResetSystemCursors(connectionID, maxTrackedCursorID);
-    loadWorkingSnapshots("restoreOriginal rebuilt empty baseline count=");
+    loadWorkingSnapshots(resetOK, "restoreOriginal rebuilt empty baseline count=");
     const int restored = baselineSnapshots_.empty() ? 0 : restoreBaselineAliases(connectionID);
 
     const std::string finalArrow = preferredFinalArrowIdentifier(

@@ -68,6 +68,40 @@ TEST_F(LaunchedAppTest, LaunchTakesTheOverrideResetsThenCapturesAndDecoratesTheP
     EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
 }
 
+// How the window server refuses a launch, and what the log says about it.
+struct Refusal {
+    TVWSFunction function;
+    std::int32_t status;
+    std::string reason;
+};
+
+class RefusedLaunchTest : public testing::TrayAppTest,
+                          public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(RefusedLaunchTest, IsFinishedAtAPollOnceTheWindowServerWorks) {
+    const testing::CursorContents system = server.contents(TVWS_SCOPE_GLOBAL);
+    server.injectFault(GetParam().function, TVWS_FAULT_STATUS, GetParam().status);
+    launch();
+    EXPECT_TRUE(contains(takeLines(), "[WARN] Baseline capture skipped: " + GetParam().reason +
+                                          "; retrying at the next refresh"));
+    server.clearFaults();
+    // Idle polls leave the window server alone for two seconds after a try.
+    advance(1.5);
+    EXPECT_TRUE(takeLinesStartingWith("Launch resumed").empty());
+    advance(1.0);
+    EXPECT_EQ(takeLinesStartingWith("Launch resumed"),
+              Lines{"[INFO] Launch resumed on the window server: trigger=poll "
+                    "runtimeAvailable=true verified=true"});
+    EXPECT_GT(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "en")), 0);
+    session->application().terminate();
+    EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), system);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NoConnectionOrNoReset, RefusedLaunchTest,
+    ::testing::Values(Refusal{TVWS_FN_MAIN_CONNECTION_ID, 0, "no main connection"},
+                      Refusal{TVWS_FN_CORE_CURSOR_UNREGISTER_ALL, 1000, "hard reset did not take"}));
+
 TEST_F(LaunchedAppTest, ThePointerFollowsEverySwitchAndAnUnchangedPollCostsNothing) {
     launch();
     auto& sources = *session->inputSources();
