@@ -192,6 +192,9 @@ class SystemCursorController {
 
     // Restore (+Restore.cpp).
     int restoreBaselineAliases(std::int32_t connectionID);
+    // The system's own images for the identifier: its own, else those of the
+    // numbered cursor it names; null when neither was captured.
+    const CursorSnapshot* systemSnapshot(const std::string& identifier) const;
     std::optional<CursorSnapshot> resolveBaselineArrowSnapshot() const;
 
     CGSRuntime& runtime_;
