@@ -1,7 +1,6 @@
 // The application on the simulated session: launch, layout switches, what keeps
 // the badge in place, and termination.
 #include "TrayAppFixture.h"
-#include "platform/PropertyListSerialization.h"
 #include "platform/sim/SimInputSourceServices.h"
 
 namespace tolvane {
@@ -242,50 +241,6 @@ TEST_F(LaunchedAppTest, TerminationStopsEverythingAndPutsEverythingBack) {
     const Lines lines = takeLines();
     EXPECT_TRUE(contains(lines, "[INFO] Termination restoreOriginal: true"));
     EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
-}
-
-TEST_F(LaunchedAppTest, ACrashNeverLeavesThePointerEnlargedForGood) {
-    const std::filesystem::path backup = *session->folders()->applicationSupportDirectory() /
-                                         "Tolvane" / "cursor_scale_backup.plist";
-    const auto keptUserScale = [&]() -> std::optional<double> {
-        auto stored = PropertyListSerialization::readDictionaryFile(backup);
-        const PropertyList* scale =
-            stored ? PropertyList::find(stored.value(), "userScale") : nullptr;
-        return scale ? scale->realValue() : std::nullopt;
-    };
-    // The process dies without terminating; the window server keeps its scale.
-    const auto crashAndLaunchAgain = [&] {
-        app.reset();
-        takeLines();
-        launch();
-        advance(1.0);
-        return takeLines();
-    };
-    ASSERT_TRUE(runtime.setCursorScale(TVWS_MAIN_CONNECTION_ID, 1.25f)); // the user's own
-    launch();
-    advance(1.0);
-    EXPECT_EQ(server.scale(), 1.25f * 1.08f);
-    EXPECT_EQ(keptUserScale(), 1.25);
-
-    Lines lines = crashAndLaunchAgain();
-    const auto recovered =
-        indexOf(lines, "[INFO] Recovered the user's cursor scale from previous run: scale=1.25");
-    EXPECT_GE(recovered, 0);
-    EXPECT_GT(indexOf(lines, "[INFO] Baseline cursor scale: 1.25"), recovered);
-    EXPECT_EQ(server.scale(), 1.25f * 1.08f);
-
-    // The user makes the pointer larger; the next switch takes it as theirs.
-    ASSERT_TRUE(runtime.setCursorScale(TVWS_MAIN_CONNECTION_ID, 1.5f));
-    session->inputSources()->switchTo("com.apple.keylayout.Russian");
-    advance(1.0);
-    EXPECT_EQ(keptUserScale(), 1.5);
-    lines = crashAndLaunchAgain();
-    EXPECT_TRUE(contains(lines, "[INFO] Baseline cursor scale: 1.5"));
-    EXPECT_EQ(server.scale(), 1.5f * 1.08f);
-
-    session->application().terminate();
-    EXPECT_EQ(server.scale(), 1.5f);
-    EXPECT_FALSE(std::filesystem::exists(backup));
 }
 
 } // namespace
