@@ -182,7 +182,7 @@ class SystemCursorController {
     void reactivate(std::int32_t connectionID, const FinalArrow& finalArrow, bool isFirstStep);
     void cancelPendingReactivations();
     void applyDecoratedCursorScale(std::int32_t connectionID);
-    bool setDecoratedCursorScale(std::int32_t connectionID, float target);
+    bool setDecoratedCursorScale(std::int32_t connectionID, float userScale, float target);
     // A scale that differs from the one last set here is the user's choice.
     void adoptUserCursorScale(std::int32_t connectionID);
     void noteCursorScaleSet(float scale);
