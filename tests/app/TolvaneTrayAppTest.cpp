@@ -103,14 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LaunchedAppTest, ThePointerFollowsEverySwitchAndAnUnchangedPollCostsNothing) {
     launch();
+    // The soak checks the pointer after every switch; here, how soon the
+    // poll finds one without a notification.
     auto& sources = *session->inputSources();
-    sources.switchTo("com.apple.keylayout.Russian");
-    session->loop()->drain();
-    EXPECT_EQ(title(), "TV [Ру]");
-    EXPECT_GT(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "ru")), 0);
-    EXPECT_EQ(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "en")), 0);
-
-    // No notification: the poll finds the switch within a quarter second.
     sources.switchWithoutNotification("com.apple.keylayout.German");
     advance(0.25);
     EXPECT_EQ(title(), "TV [DE]");
