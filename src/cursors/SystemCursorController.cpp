@@ -123,22 +123,26 @@ bool SystemCursorController::needsSetUp() const {
 }
 
 bool SystemCursorController::resumeSetUp(bool urgent) {
-    // Long enough that a failing window server is not reset at every poll.
-    constexpr double setUpRetryInterval = 2.0;
+    // A window server that keeps failing is tried ever less often, so that
+    // its cursors are not reset every few seconds for good.
+    constexpr double firstRetryDelay = 2.0;
+    constexpr double longestRetryDelay = 60.0;
     if (!needsSetUp()) {
         return true;
     }
-    if (!urgent && loop_->now() < lastSetUpAttemptAt_ + setUpRetryInterval) {
+    if (!urgent && loop_->now() < lastSetUpAttemptAt_ + setUpRetryDelay_) {
         return false;
     }
-    if (!takeMissingConnection()) {
-        lastSetUpAttemptAt_ = loop_->now();
-        return false;
+    if (takeMissingConnection()) {
+        setUpBaseline();
+        // The first apply on the new baseline is a full one, as at launch.
+        lastAppliedStyleCode_.reset();
     }
-    setUpBaseline();
-    // The first apply on the new baseline is a full one, as at launch.
-    lastAppliedStyleCode_.reset();
-    return !needsSetUp();
+    lastSetUpAttemptAt_ = loop_->now();
+    const bool done = !needsSetUp();
+    setUpRetryDelay_ =
+        done || urgent ? firstRetryDelay : std::min(2 * setUpRetryDelay_, longestRetryDelay);
+    return done;
 }
 
 void SystemCursorController::setUpBaseline() {

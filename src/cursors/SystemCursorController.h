@@ -67,9 +67,10 @@ class SystemCursorController {
     bool needsSetUp() const;
     // Finishes that set-up: takes the main connection (and a cursor scale an
     // earlier run kept), resets, captures the baseline when the reset took
-    // and proves the override. Unless urgent, an attempt waits a few seconds
-    // after the last one, so a failing window server is not reset at every
-    // poll. True when the set-up is complete.
+    // and proves the override. Unless urgent, an attempt waits two seconds
+    // after the last one, twice as long after each failed one up to a
+    // minute, so a failing window server is not reset at every poll. True
+    // when the set-up is complete.
     bool resumeSetUp(bool urgent);
 
     bool isRuntimeAvailable() const { return isRuntimeAvailable_; }
@@ -227,8 +228,10 @@ class SystemCursorController {
     bool useCoreSweepActivation_ = false;
     bool useSystemDefinedActivation_ = false;
     std::vector<Cancellable> pendingReactivations_;
-    // When the set-up last tried the window server.
+    // When the set-up last tried the window server, and how long an idle
+    // retry waits after that.
     double lastSetUpAttemptAt_ = 0;
+    double setUpRetryDelay_ = 2.0;
     // Mirrored baseline snapshots: mirroring is the same work at every
     // left-handed apply, and the renderer knows their images the next time.
     mutable SnapshotMemo<Unmirrored, CursorSnapshot> mirroredSnapshots_;
