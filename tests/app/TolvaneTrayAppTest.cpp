@@ -1,8 +1,12 @@
 // The application on the simulated session: launch, layout switches, what keeps
 // the badge in place, and termination.
 #include "TrayAppFixture.h"
+#include "app/ProcessEntry.h"
+#include "desk/DeskModel.h"
 #include "platform/PropertyListSerialization.h"
 #include "platform/sim/SimInputSourceServices.h"
+
+#include <csignal>
 
 namespace tolvane {
 namespace {
@@ -191,24 +195,104 @@ TEST_F(LaunchedAppTest, TheSystemStyleShowsTheSystemCursorsWithoutReapplies) {
     EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
 }
 
-TEST_F(LaunchedAppTest, TerminationStopsEverythingAndPutsEverythingBack) {
+// What may be pending or wait on the main loop when termination comes.
+enum class EarlyEnding {
+    // A stabilization reapply is due, the watchdog runs.
+    timersPending,
+    signalPendingAtStart,
+    // The desk hands each click to the main loop as a task: Reapply, clicked
+    // at once after Quit, waits behind it.
+    quitThenReapplyOnTheDesk,
+    // The custom delay dialog is answered as the program quits.
+    dialogAnsweredWhileQuitting,
+};
+
+class EarlyEndingTest : public LaunchedAppTest, public ::testing::WithParamInterface<EarlyEnding> {
+  protected:
+    std::filesystem::path supportFile(const char* name) {
+        return *session->folders()->applicationSupportDirectory() / "Tolvane" / name;
+    }
+    // The desk's click on a menu item, queued on the main loop: the item
+    // whose title begins with `title`, then the submenu's last item when asked.
+    void clickOnDesk(DeskModel& desk, const std::string& title, bool lastOfSubmenu = false) {
+        session->loop()->post([this, &desk, title, lastOfSubmenu] {
+            const auto& items = app->statusItem()->menu()->items();
+            const auto item = std::find_if(items.begin(), items.end(), [&](const auto& candidate) {
+                return candidate->title().starts_with(title);
+            });
+            std::vector<int> path{static_cast<int>(item - items.begin())};
+            if (lastOfSubmenu) {
+                path.push_back(static_cast<int>((*item)->submenu()->items().size()) - 1);
+            }
+            EXPECT_EQ(desk.chooseMenuItem(path), std::nullopt) << title;
+        });
+    }
+};
+
+TEST_P(EarlyEndingTest, NothingAfterTheRestoreChangesTheUsersSettingsOrCursors) {
     customizePointerColours();
-    server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
+    ASSERT_TRUE(runtime.setCursorScale(TVWS_MAIN_CONNECTION_ID, 1.25f)); // the user's own
     const testing::CursorContents system = server.contents(TVWS_SCOPE_GLOBAL);
-    launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "1"}});
-    advance(0.2); // a stabilization reapply is pending
-    session->application().terminate();
+    const std::string userDefaults = testing::readFile(session->defaults()->plistPath());
+    SimApplication& application = session->application();
+    installGracefulTerminationHandlers(*session->loop(), application);
+    DeskChannel channel;
+    DeskModel desk(*session, channel, AppLog::filePath());
+    switch (GetParam()) {
+    case EarlyEnding::timersPending:
+        // Without the cursor's data no apply can be seen to change it.
+        server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
+        launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "1"}});
+        advance(0.2);
+        application.terminate();
+        break;
+    case EarlyEnding::signalPendingAtStart:
+        makeApp();
+        std::raise(SIGTERM); // blocked, so it waits for the run loop
+        EXPECT_EQ(application.run(), 0);
+        break;
+    case EarlyEnding::quitThenReapplyOnTheDesk:
+        launch();
+        clickOnDesk(desk, "Quit");
+        clickOnDesk(desk, "Reapply for current language");
+        session->loop()->run();
+        break;
+    case EarlyEnding::dialogAnsweredWhileQuitting:
+        launch();
+        application.setAlertResponder([&](Alert& alert) {
+            application.terminate();
+            return SimApplication::answer("Save", "45")(alert);
+        });
+        clickOnDesk(desk, "Auto-return", true); // "Custom seconds..."
+        session->loop()->run();
+        break;
+    }
+    // Nothing left behind runs later either.
     const std::size_t calls = server.journal().size();
     advance(10.0);
     EXPECT_EQ(server.journal().size(), calls);
-    EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), system);
-    EXPECT_EQ(server.scale(), 1.0f);
-    EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
     EXPECT_EQ(session->inputSources()->observerCount(), 0u);
-    const Lines lines = takeLines();
-    EXPECT_TRUE(contains(lines, "[INFO] Termination restoreOriginal: true"));
-    EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
+    EXPECT_TRUE(contains(takeLines(), "[INFO] Termination restoreOriginal: true"));
+    EXPECT_TRUE(server.contents(TVWS_SCOPE_GLOBAL) == system) << "decorated after the restore";
+    EXPECT_EQ(server.scale(), 1.25f);
+    EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
+    EXPECT_EQ(testing::readFile(session->defaults()->plistPath()), userDefaults);
+    EXPECT_FALSE(std::filesystem::exists(supportFile("cursor_accessibility_backup.plist")));
+    EXPECT_FALSE(std::filesystem::exists(supportFile("cursor_scale_backup.plist")));
 }
+
+std::string endingName(const ::testing::TestParamInfo<EarlyEnding>& ending) {
+    const char* const names[] = {"TimersPending", "SignalPendingAtStart",
+                                 "QuitThenReapplyOnTheDesk", "DialogAnsweredWhileQuitting"};
+    return names[static_cast<int>(ending.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Termination, EarlyEndingTest,
+                         ::testing::Values(EarlyEnding::timersPending,
+                                           EarlyEnding::signalPendingAtStart,
+                                           EarlyEnding::quitThenReapplyOnTheDesk,
+                                           EarlyEnding::dialogAnsweredWhileQuitting),
+                         endingName);
 
 TEST_F(LaunchedAppTest, ACrashNeverLeavesThePointerEnlargedForGood) {
     const std::filesystem::path backup = *session->folders()->applicationSupportDirectory() /
