@@ -1,11 +1,16 @@
 #include "UpdaterFixture.h"
 
+#include <arpa/inet.h>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <future>
 #include <gmock/gmock.h>
 #include <httplib.h>
 #include <mutex>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tolvane {
 namespace {
@@ -147,15 +152,100 @@ TEST_F(SlowServerTest, BackgroundCheckLeavesTheMainLoopFree) {
     EXPECT_EQ(alerts()[0].alert.informativeText, "Tolvane 2.0 is now available; you have 1.4.2.");
 }
 
-TEST_F(SlowServerTest, UpdaterDestroyedDuringAReadDropsItsResult) {
-    updater->checkForUpdates();
-    requested.wait();
-    updater.reset();
-    answer.open();
-    settle();
+// A feed server on 127.0.0.1 that never finishes an answer: it sends one
+// byte every 50 ms, from the status line on, for a minute, far longer than any
+// check may take, then hangs up. One connection at a time.
+class TricklingServer {
+  public:
+    TricklingServer() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* generic = reinterpret_cast<sockaddr*>(&address);
+        if (bind(listener_, generic, length) != 0 || listen(listener_, 4) != 0 ||
+            getsockname(listener_, generic, &length) != 0) {
+            throw std::runtime_error("no loopback port for the trickling server");
+        }
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~TricklingServer() {
+        stopping_ = true;
+        shutdown(listener_, SHUT_RDWR); // ends the accept
+        thread_.join();
+        close(listener_);
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/feed.json"; }
+    // Waits, a minute at most, until the server has taken this many connections.
+    bool waitForConnections(int count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return accepted_ >= count; });
+    }
+    // Whether some answer was sent to its end: its client waited it out.
+    bool trickledToTheEnd() const { return trickledToTheEnd_; }
 
-    EXPECT_THAT(alerts(), IsEmpty());
-    EXPECT_THAT(log.takeLines(), Not(Contains(HasSubstr("Update available"))));
+  private:
+    void serve() {
+        const std::string start = "HTTP/1.1 200 OK\r\nX-Trickle: ";
+        for (int connection; (connection = accept(listener_, nullptr, nullptr)) >= 0;) {
+            {
+                std::lock_guard lock(mutex_);
+                ++accepted_;
+            }
+            changed_.notify_all();
+            std::size_t sent = 0;
+            for (; sent < 1200 && !stopping_; ++sent) {
+                const char byte = sent < start.size() ? start[sent] : 'a';
+                if (send(connection, &byte, 1, MSG_NOSIGNAL) != 1) {
+                    break; // the client hung up
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            trickledToTheEnd_ = trickledToTheEnd_ || sent == 1200;
+            close(connection);
+        }
+    }
+
+    int listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int accepted_ = 0;
+    std::atomic<bool> stopping_ = false;
+    std::atomic<bool> trickledToTheEnd_ = false;
+    std::thread thread_;
+};
+
+TEST_F(UpdaterTest, ACheckEndsAtItsDeadlineAndQuittingNeverWaitsForOne) {
+    TricklingServer server;
+    // "Check for Updates..." joins the background check; at the deadline the
+    // check fails, however steadily the bytes come.
+    auto updater = makeUpdater(server.url());
+    updater->checkForUpdatesInBackground();
+    ASSERT_TRUE(server.waitForConnections(1));
+    updater->checkForUpdates();
+    session->loop()->advance(FeedUpdater::checkDeadlineSeconds);
+    settle();
+    ASSERT_EQ(alerts().size(), 1u);
+    EXPECT_EQ(alerts()[0].alert.messageText, "Update check failed");
+    EXPECT_EQ(log.takeLines().back(),
+              "[WARN] Update check failed: the feed was not read in full within 5 seconds "
+              "current=1.4.2 trigger=user");
+
+    // The program quits during a check: its updater holds the last reference
+    // to its worker, so going away waits for the read, which it cancels. A
+    // wait for the read itself would outlast the trickle.
+    updater = std::make_unique<FeedUpdater>(
+        session->application(), *session->defaults(), session->loop(),
+        std::make_shared<SerialQueue>("com.tolvane.quit"), server.url(), *Version::parse("1.4.2"));
+    updater->checkForUpdatesInBackground();
+    ASSERT_TRUE(server.waitForConnections(2));
+    updater.reset();
+    EXPECT_FALSE(server.trickledToTheEnd());
+    session->loop()->drain(); // the cancelled read's result is dropped
+    EXPECT_EQ(alerts().size(), 1u);
+    EXPECT_THAT(log.takeLines(), Not(Contains(HasSubstr("Update check failed"))));
 }
 
 } // namespace
