@@ -195,41 +195,12 @@ TEST_F(LaunchedAppTest, TheSystemStyleShowsTheSystemCursorsWithoutReapplies) {
     EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
 }
 
-// What may be pending or wait on the main loop when termination comes.
-enum class EarlyEnding {
-    // A stabilization reapply is due, the watchdog runs.
-    timersPending,
-    signalPendingAtStart,
-    // The desk hands each click to the main loop as a task: Reapply, clicked
-    // at once after Quit, waits behind it.
-    quitThenReapplyOnTheDesk,
-    // The custom delay dialog is answered as the program quits.
-    dialogAnsweredWhileQuitting,
-};
+// Termination with work pending or waiting on the main loop behind it: the
+// restore is the last change, whatever the work.
+class TerminationTest : public LaunchedAppTest,
+                        public ::testing::WithParamInterface<std::string> {};
 
-class EarlyEndingTest : public LaunchedAppTest, public ::testing::WithParamInterface<EarlyEnding> {
-  protected:
-    std::filesystem::path supportFile(const char* name) {
-        return *session->folders()->applicationSupportDirectory() / "Tolvane" / name;
-    }
-    // The desk's click on a menu item, queued on the main loop: the item
-    // whose title begins with `title`, then the submenu's last item when asked.
-    void clickOnDesk(DeskModel& desk, const std::string& title, bool lastOfSubmenu = false) {
-        session->loop()->post([this, &desk, title, lastOfSubmenu] {
-            const auto& items = app->statusItem()->menu()->items();
-            const auto item = std::find_if(items.begin(), items.end(), [&](const auto& candidate) {
-                return candidate->title().starts_with(title);
-            });
-            std::vector<int> path{static_cast<int>(item - items.begin())};
-            if (lastOfSubmenu) {
-                path.push_back(static_cast<int>((*item)->submenu()->items().size()) - 1);
-            }
-            EXPECT_EQ(desk.chooseMenuItem(path), std::nullopt) << title;
-        });
-    }
-};
-
-TEST_P(EarlyEndingTest, NothingAfterTheRestoreChangesTheUsersSettingsOrCursors) {
+TEST_P(TerminationTest, LeavesTheUsersSettingsAndTheSystemsCursorsAsTheyWere) {
     customizePointerColours();
     ASSERT_TRUE(runtime.setCursorScale(TVWS_MAIN_CONNECTION_ID, 1.25f)); // the user's own
     const testing::CursorContents system = server.contents(TVWS_SCOPE_GLOBAL);
@@ -238,34 +209,36 @@ TEST_P(EarlyEndingTest, NothingAfterTheRestoreChangesTheUsersSettingsOrCursors) 
     installGracefulTerminationHandlers(*session->loop(), application);
     DeskChannel channel;
     DeskModel desk(*session, channel, AppLog::filePath());
-    switch (GetParam()) {
-    case EarlyEnding::timersPending:
-        // Without the cursor's data no apply can be seen to change it.
+    // A click on the desk's menu, by indexes down the submenus, reaches the
+    // main loop as a task, as the desk's server hands it over.
+    const auto clickOnDesk = [&](std::vector<int> path) {
+        session->loop()->post(
+            [&desk, path] { EXPECT_EQ(desk.chooseMenuItem(path), std::nullopt); });
+    };
+    if (GetParam() == "TimersPending") {
+        // Without the cursor's data no apply can be seen to change it: a
+        // stabilization reapply is due when the application terminates.
         server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
         launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "1"}});
         advance(0.2);
         application.terminate();
-        break;
-    case EarlyEnding::signalPendingAtStart:
+    } else if (GetParam() == "SignalPendingAtStart") {
         makeApp();
         std::raise(SIGTERM); // blocked, so it waits for the run loop
         EXPECT_EQ(application.run(), 0);
-        break;
-    case EarlyEnding::quitThenReapplyOnTheDesk:
+    } else if (GetParam() == "QuitThenReapplyOnTheDesk") {
         launch();
-        clickOnDesk(desk, "Quit");
-        clickOnDesk(desk, "Reapply for current language");
+        clickOnDesk({11}); // "Quit"
+        clickOnDesk({5});  // "Reapply for current language", at once
         session->loop()->run();
-        break;
-    case EarlyEnding::dialogAnsweredWhileQuitting:
+    } else { // "DialogAnsweredWhileQuitting"
         launch();
         application.setAlertResponder([&](Alert& alert) {
             application.terminate();
             return SimApplication::answer("Save", "45")(alert);
         });
-        clickOnDesk(desk, "Auto-return", true); // "Custom seconds..."
+        clickOnDesk({3, 7}); // "Auto-return", "Custom seconds..."
         session->loop()->run();
-        break;
     }
     // Nothing left behind runs later either.
     const std::size_t calls = server.journal().size();
@@ -277,22 +250,16 @@ TEST_P(EarlyEndingTest, NothingAfterTheRestoreChangesTheUsersSettingsOrCursors) 
     EXPECT_EQ(server.scale(), 1.25f);
     EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
     EXPECT_EQ(testing::readFile(session->defaults()->plistPath()), userDefaults);
-    EXPECT_FALSE(std::filesystem::exists(supportFile("cursor_accessibility_backup.plist")));
-    EXPECT_FALSE(std::filesystem::exists(supportFile("cursor_scale_backup.plist")));
+    const auto support = *session->folders()->applicationSupportDirectory() / "Tolvane";
+    EXPECT_FALSE(std::filesystem::exists(support / "cursor_accessibility_backup.plist"));
+    EXPECT_FALSE(std::filesystem::exists(support / "cursor_scale_backup.plist"));
 }
 
-std::string endingName(const ::testing::TestParamInfo<EarlyEnding>& ending) {
-    const char* const names[] = {"TimersPending", "SignalPendingAtStart",
-                                 "QuitThenReapplyOnTheDesk", "DialogAnsweredWhileQuitting"};
-    return names[static_cast<int>(ending.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(Termination, EarlyEndingTest,
-                         ::testing::Values(EarlyEnding::timersPending,
-                                           EarlyEnding::signalPendingAtStart,
-                                           EarlyEnding::quitThenReapplyOnTheDesk,
-                                           EarlyEnding::dialogAnsweredWhileQuitting),
-                         endingName);
+INSTANTIATE_TEST_SUITE_P(WithWorkQueued, TerminationTest,
+                         ::testing::Values("TimersPending", "SignalPendingAtStart",
+                                           "QuitThenReapplyOnTheDesk",
+                                           "DialogAnsweredWhileQuitting"),
+                         [](const auto& ending) { return ending.param; });
 
 TEST_F(LaunchedAppTest, ACrashNeverLeavesThePointerEnlargedForGood) {
     const std::filesystem::path backup = *session->folders()->applicationSupportDirectory() /

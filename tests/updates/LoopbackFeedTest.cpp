@@ -16,9 +16,11 @@ namespace tolvane {
 namespace {
 
 using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 // An HTTP server on an ephemeral port of 127.0.0.1, answering on its own threads.
 class FeedServer {
@@ -222,6 +224,7 @@ TEST_F(UpdaterTest, ACheckEndsAtItsDeadlineAndQuittingNeverWaitsForOne) {
     // "Check for Updates..." joins the background check; at the deadline the
     // check fails, however steadily the bytes come.
     auto updater = makeUpdater(server.url());
+    log.takeLines();
     updater->checkForUpdatesInBackground();
     ASSERT_TRUE(server.waitForConnections(1));
     updater->checkForUpdates();
@@ -229,9 +232,11 @@ TEST_F(UpdaterTest, ACheckEndsAtItsDeadlineAndQuittingNeverWaitsForOne) {
     settle();
     ASSERT_EQ(alerts().size(), 1u);
     EXPECT_EQ(alerts()[0].alert.messageText, "Update check failed");
-    EXPECT_EQ(log.takeLines().back(),
-              "[WARN] Update check failed: the feed was not read in full within 5 seconds "
-              "current=1.4.2 trigger=user");
+    EXPECT_THAT(log.takeLines(),
+                ElementsAre(StartsWith("[INFO] Update check started feed="),
+                            "[INFO] Update check already running; request joined trigger=user",
+                            "[WARN] Update check failed: the feed was not read in full within 5 "
+                            "seconds current=1.4.2 trigger=user"));
 
     // The program quits during a check: its updater holds the last reference
     // to its worker, so going away waits for the read, which it cancels. A
