@@ -4,7 +4,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <future>
 #include <gmock/gmock.h>
 #include <httplib.h>
 #include <mutex>
@@ -18,7 +17,6 @@ namespace {
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::StartsWith;
 
@@ -44,21 +42,6 @@ class FeedServer {
     httplib::Server server_;
     int port_ = 0;
     std::thread thread_;
-};
-
-// Holds a request in the server until the test opens it.
-class Gate {
-  public:
-    // Once; later calls do nothing.
-    void open() {
-        std::call_once(opened_, [this] { promise_.set_value(); });
-    }
-    void wait() const { future_.wait(); }
-
-  private:
-    std::promise<void> promise_;
-    std::shared_future<void> future_ = promise_.get_future().share();
-    std::once_flag opened_;
 };
 
 void serve(httplib::Server& server, const std::string& path, const std::string& document) {
@@ -122,36 +105,6 @@ TEST_F(UpdaterTest, ChecksAFeedServedOnThisMachineAndServerFailuresFailTheCheck)
     EXPECT_EQ(alerts().front().alert.informativeText,
               "Tolvane 1.5 is now available; you have 1.4.2.\n\nDots.\n\n"
               "Get it from http://127.0.0.1/get");
-}
-
-// A server that holds back its answer, a feed of version 2.0, until the test
-// opens the gate.
-class SlowServerTest : public UpdaterTest {
-  protected:
-    ~SlowServerTest() override { answer.open(); } // so that the server can stop
-
-    Gate requested;
-    Gate answer;
-    FeedServer server{[this](httplib::Server& routes) {
-        routes.Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
-            requested.open();
-            answer.wait();
-            response.set_content(R"({"version":"2.0"})", "application/json");
-        });
-    }};
-    std::unique_ptr<FeedUpdater> updater = makeUpdater(server.url("127.0.0.1", "/slow"));
-};
-
-TEST_F(SlowServerTest, BackgroundCheckLeavesTheMainLoopFree) {
-    updater->checkForUpdatesInBackground();
-    requested.wait();
-    session->loop()->drain(); // the main loop runs on while the server holds the answer
-    EXPECT_THAT(alerts(), IsEmpty());
-
-    answer.open();
-    settle();
-    ASSERT_EQ(alerts().size(), 1u);
-    EXPECT_EQ(alerts()[0].alert.informativeText, "Tolvane 2.0 is now available; you have 1.4.2.");
 }
 
 // A feed server on 127.0.0.1 that never finishes an answer: it sends one
@@ -221,8 +174,9 @@ class TricklingServer {
 
 TEST_F(UpdaterTest, ACheckEndsAtItsDeadlineAndQuittingNeverWaitsForOne) {
     TricklingServer server;
-    // "Check for Updates..." joins the background check; at the deadline the
-    // check fails, however steadily the bytes come.
+    // The main loop runs on while the feed trickles in. "Check for
+    // Updates..." joins the background check; at the deadline the check
+    // fails, however steadily the bytes come.
     auto updater = makeUpdater(server.url());
     log.takeLines();
     updater->checkForUpdatesInBackground();
