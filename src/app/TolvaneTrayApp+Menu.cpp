@@ -27,11 +27,26 @@ ControlState stateFor(bool on) {
 
 } // namespace
 
-std::shared_ptr<MenuItem> TolvaneTrayApp::actionItem(std::string title,
-                                                     void (TolvaneTrayApp::*action)(),
+std::shared_ptr<MenuItem> TolvaneTrayApp::actionItem(std::string title, MenuItem::Action action,
                                                      std::string keyEquivalent) {
     // The menu belongs to this object, so its items may call it directly.
     return MenuItem::create(
+        std::move(title),
+        [this, action = std::move(action)](MenuItem& sender) {
+            // A click queued behind Quit must not undo the restore.
+            if (terminationBegun_) {
+                AppLog::info("Menu action refused: termination has begun item=" + sender.title());
+                return;
+            }
+            action(sender);
+        },
+        std::move(keyEquivalent));
+}
+
+std::shared_ptr<MenuItem> TolvaneTrayApp::actionItem(std::string title,
+                                                     void (TolvaneTrayApp::*action)(),
+                                                     std::string keyEquivalent) {
+    return actionItem(
         std::move(title), [this, action](MenuItem&) { (this->*action)(); },
         std::move(keyEquivalent));
 }
@@ -54,12 +69,12 @@ void TolvaneTrayApp::setupTrayMenu() {
                       actionItem("Reapply for current language", &TolvaneTrayApp::forceApply, "r"),
                       actionItem("Restore OS cursor", &TolvaneTrayApp::restoreSystemCursors, "s"),
                       MenuItem::separator(),
-                      MenuItem::create("Check for Updates...",
-                                       [this](MenuItem&) {
-                                           if (updater_) {
-                                               updater_->checkForUpdates();
-                                           }
-                                       }),
+                      actionItem("Check for Updates...",
+                                 [this](MenuItem&) {
+                                     if (updater_) {
+                                         updater_->checkForUpdates();
+                                     }
+                                 }),
                       launchAtLoginItem_, MenuItem::separator(),
                       actionItem("Quit", &TolvaneTrayApp::quitApp, "q")}) {
         menu->addItem(std::move(item));
@@ -74,8 +89,7 @@ std::shared_ptr<Menu> TolvaneTrayApp::makeStyleMenu() {
     auto menu = Menu::create("Cursor style");
     const CursorStyle current = preferences_.style();
     for (const StyleChoice& choice : styleChoices) {
-        auto item =
-            MenuItem::create(choice.title, [this](MenuItem& sender) { onSelectStyle(sender); });
+        auto item = actionItem(choice.title, [this](MenuItem& sender) { onSelectStyle(sender); });
         item->setRepresentedObject(PropertyList(choice.style.rawValue()));
         item->setState(stateFor(choice.style == current));
         menu->addItem(std::move(item));
@@ -104,8 +118,8 @@ std::shared_ptr<Menu> TolvaneTrayApp::makePrimaryLayoutMenu() {
         menu->addItem(std::move(none));
     }
     for (const KeyboardInputSourceChoice& source : sources) {
-        auto item = MenuItem::create(
-            source.menuTitle(), [this](MenuItem& sender) { selectPrimaryInputSource(sender); });
+        auto item = actionItem(source.menuTitle(),
+                               [this](MenuItem& sender) { selectPrimaryInputSource(sender); });
         item->setRepresentedObject(PropertyList(source.sourceID));
         item->setState(stateFor(primary == source.sourceID));
         menu->addItem(std::move(item));
@@ -123,8 +137,8 @@ std::shared_ptr<Menu> TolvaneTrayApp::makeAutoReturnMenu() {
     auto menu = Menu::create("Auto-return timer");
     const std::int64_t delay = preferences_.primaryInputSourceReturnDelaySeconds();
     for (std::int64_t preset : presetDelays) {
-        auto item = MenuItem::create(autoReturnDelayLabel(preset),
-                                     [this](MenuItem& sender) { selectAutoReturnDelay(sender); });
+        auto item = actionItem(autoReturnDelayLabel(preset),
+                               [this](MenuItem& sender) { selectAutoReturnDelay(sender); });
         item->setRepresentedObject(PropertyList(preset));
         item->setState(stateFor(preset == delay));
         menu->addItem(std::move(item));

@@ -95,6 +95,7 @@ void TolvaneTrayApp::startUpdater() {
 }
 
 void TolvaneTrayApp::applicationWillTerminate() {
+    terminationBegun_ = true;
     AppLog::info("Tolvane terminating; restoring original cursors");
     stopTimersAndObservers();
     cancelStabilizationReapplies();

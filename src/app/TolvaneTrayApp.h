@@ -106,7 +106,10 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     std::shared_ptr<Menu> makeStyleMenu();
     std::shared_ptr<Menu> makePrimaryLayoutMenu();
     std::shared_ptr<Menu> makeAutoReturnMenu();
-    // Builds the item that runs the member function when chosen.
+    // Builds an item that runs the action when chosen, until termination
+    // begins: from then on every item refuses, whoever chooses it.
+    std::shared_ptr<MenuItem> actionItem(std::string title, MenuItem::Action action,
+                                         std::string keyEquivalent = {});
     std::shared_ptr<MenuItem> actionItem(std::string title, void (TolvaneTrayApp::*action)(),
                                          std::string keyEquivalent = {});
     void rebuildPrimaryLayoutAndAutoReturnMenus();
@@ -168,6 +171,8 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     double watchdogSuppressedUntil_ = -std::numeric_limits<double>::infinity();
     std::vector<Cancellable> stabilizationReapplyWorkItems_;
     bool enableCursorSeedWatchdog_;
+    // Set as termination begins; the restore that follows is the last change.
+    bool terminationBegun_ = false;
 };
 
 } // namespace tolvane

@@ -22,14 +22,16 @@ class Application {
     virtual void setDelegate(ApplicationDelegate* delegate) = 0;
     virtual void setActivationPolicy(ActivationPolicy policy) = 0;
     // Finishes launching, then runs the event loop until termination. Returns
-    // the process's exit status.
+    // the process's exit status. The delegate hears of the launch before any
+    // work of the loop runs, so never after its termination.
     virtual int run() = 0;
     // Ends in the delegate's applicationWillTerminate and then the end of run().
     virtual void terminate() = 0;
 
     // Shows the alert as a modal dialog until the user answers it; the user
     // may edit its text field meanwhile. Timers and work on the main run loop
-    // go on running while it is shown.
+    // go on running while it is shown. An alert still open when the
+    // application terminates ends unanswered: no button's response.
     virtual ModalResponse runModal(Alert& alert) = 0;
     // The system beep.
     virtual void beep() = 0;

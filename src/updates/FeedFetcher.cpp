@@ -5,13 +5,17 @@
 
 #include <exception>
 #include <httplib.h>
+#include <thread>
 
 namespace tolvane {
 
-Result<std::string> FeedFetcher::fetch(const FeedLocation& location) {
+Result<std::string> FeedFetcher::fetch(const FeedLocation& location, FeedRead& read) {
+    if (auto reason = read.cancellation()) {
+        return Failure{*reason};
+    }
     try {
         return location.kind() == FeedLocation::Kind::file ? readFile(location)
-                                                           : download(location);
+                                                           : download(location, read);
     } catch (const std::exception& error) {
         return Failure{std::string("reading the feed failed: ") + error.what()};
     }
@@ -25,7 +29,7 @@ Result<std::string> FeedFetcher::readFile(const FeedLocation& location) {
     return std::string(bytes->begin(), bytes->end());
 }
 
-Result<std::string> FeedFetcher::download(const FeedLocation& location) {
+Result<std::string> FeedFetcher::download(const FeedLocation& location, FeedRead& read) {
     httplib::Client client(location.host(), location.port());
     client.set_connection_timeout(connectionTimeoutSeconds);
     client.set_read_timeout(readTimeoutSeconds);
@@ -36,6 +40,11 @@ Result<std::string> FeedFetcher::download(const FeedLocation& location) {
     int status = 0;
     bool tooLarge = false;
     std::string body;
+    // A server that sends a byte now and then never meets the read timeout:
+    // only stopping the client ends such a request.
+    std::jthread stopper([&](std::stop_token requestEnded) {
+        read.stopWhenCancelled([&client] { client.stop(); }, requestEnded);
+    });
     auto result = client.Get(
         location.target(),
         [&](const httplib::Response& response) {
@@ -52,6 +61,11 @@ Result<std::string> FeedFetcher::download(const FeedLocation& location) {
             }
             return !tooLarge;
         });
+    stopper.request_stop();
+    stopper.join();
+    if (auto reason = read.cancellation(); reason && !result) {
+        return Failure{*reason};
+    }
     if (status != 0 && status != 200) {
         return Failure{"the feed server answered with HTTP status " + std::to_string(status)};
     }

@@ -12,8 +12,8 @@ const char* triggerName(bool byUser) {
     return byUser ? "user" : "background";
 }
 
-Result<UpdateFeed> readFeed(const FeedLocation& location) {
-    auto document = FeedFetcher::fetch(location);
+Result<UpdateFeed> readFeed(const FeedLocation& location, FeedRead& read) {
+    auto document = FeedFetcher::fetch(location, read);
     if (!document) {
         return document.failure();
     }
@@ -45,6 +45,13 @@ FeedUpdater::FeedUpdater(Application& application, DefaultsStore& defaults,
     }
     AppLog::info("Updater started feed=" + feedLocation_->value().description() +
                  " version=" + currentVersion_.text());
+}
+
+FeedUpdater::~FeedUpdater() {
+    deadline_.cancel();
+    if (read_) {
+        read_->cancel("the updater stopped");
+    }
 }
 
 bool FeedUpdater::automaticallyChecksForUpdates() const {
@@ -83,24 +90,28 @@ void FeedUpdater::startCheck(bool byUser) {
         report(feedLocation_->failure(), byUser);
         return;
     }
-    if (checking_) {
+    if (read_) {
         AppLog::info(std::string("Update check already running; request joined trigger=") +
                      triggerName(byUser));
         reportToUser_ = reportToUser_ || byUser;
         return;
     }
-    checking_ = true;
+    read_ = std::make_shared<FeedRead>();
     reportToUser_ = byUser;
     const FeedLocation& location = feedLocation_->value();
     AppLog::info("Update check started feed=" + location.description() +
                  " trigger=" + triggerName(byUser));
+    deadline_ = mainLoop_->after(checkDeadlineSeconds, [read = read_] {
+        read->cancel("the feed was not read in full within " +
+                     std::to_string(checkDeadlineSeconds) + " seconds");
+    });
 
     // The worker touches nothing of this object: it reads the feed and posts
     // the result to the main loop, where it counts only while we still exist.
     std::weak_ptr<RunLoop> loop = mainLoop_;
     std::weak_ptr<bool> alive = alive_;
-    worker_->async([this, location, loop, alive] {
-        auto feed = readFeed(location);
+    worker_->async([this, location, read = read_, loop, alive] {
+        auto feed = readFeed(location, *read);
         if (auto mainLoop = loop.lock()) {
             mainLoop->post([this, alive, feed = std::move(feed)] {
                 if (alive.lock()) {
@@ -113,7 +124,8 @@ void FeedUpdater::startCheck(bool byUser) {
 
 void FeedUpdater::finishCheck(const Result<UpdateFeed>& feed) {
     bool byUser = reportToUser_;
-    checking_ = false;
+    deadline_.cancel();
+    read_.reset();
     reportToUser_ = false;
     report(feed, byUser);
 }

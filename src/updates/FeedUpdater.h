@@ -7,6 +7,7 @@
 #include "platform/SerialQueue.h"
 #include "platform/Updater.h"
 #include "updates/FeedLocation.h"
+#include "updates/FeedRead.h"
 #include "updates/UpdateFeed.h"
 #include "updates/Version.h"
 
@@ -26,6 +27,9 @@ namespace tolvane {
 // refused when the updater starts, and every check then fails.
 class FeedUpdater final : public Updater {
   public:
+    // A check that has not read the whole feed this long after it started
+    // fails, however steadily the feed trickles in.
+    static constexpr int checkDeadlineSeconds = 5;
     // A boolean in the application's defaults; absent means on.
     static constexpr const char* automaticChecksKey = "tolvane.updates.automatic_checks";
     // Where the program takes the feed location from.
@@ -40,10 +44,9 @@ class FeedUpdater final : public Updater {
                 std::shared_ptr<RunLoop> mainLoop, std::shared_ptr<SerialQueue> worker,
                 const std::optional<std::string>& feedLocation,
                 Version currentVersion = applicationVersion());
-    // A read still running is left to finish; its result is dropped. When
-    // this updater holds the last reference to the worker, that waits for the
-    // read, which the fetch timeouts keep short.
-    ~FeedUpdater() override = default;
+    // A read still running is cancelled and its result dropped, so that a
+    // quitting program waits for it a second at most.
+    ~FeedUpdater() override;
     FeedUpdater(const FeedUpdater&) = delete;
     FeedUpdater& operator=(const FeedUpdater&) = delete;
 
@@ -68,7 +71,9 @@ class FeedUpdater final : public Updater {
     // None when no location is configured; a failure when it was refused.
     std::optional<Result<FeedLocation>> feedLocation_;
     Version currentVersion_;
-    bool checking_ = false;
+    // The check's read while one runs, and the end of its time.
+    std::shared_ptr<FeedRead> read_;
+    Cancellable deadline_;
     bool reportToUser_ = false;
     // Results posted back to the main loop run only while this is alive.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

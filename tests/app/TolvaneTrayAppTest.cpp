@@ -1,7 +1,11 @@
 // The application on the simulated session: launch, layout switches, what keeps
 // the badge in place, and termination.
 #include "TrayAppFixture.h"
+#include "app/ProcessEntry.h"
+#include "desk/DeskModel.h"
 #include "platform/sim/SimInputSourceServices.h"
+
+#include <csignal>
 
 namespace tolvane {
 namespace {
@@ -219,24 +223,71 @@ TEST_F(LaunchedAppTest, TheSystemStyleShowsTheSystemCursorsWithoutReapplies) {
     EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
 }
 
-TEST_F(LaunchedAppTest, TerminationStopsEverythingAndPutsEverythingBack) {
+// Termination with work pending or waiting on the main loop behind it: the
+// restore is the last change, whatever the work.
+class TerminationTest : public LaunchedAppTest,
+                        public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(TerminationTest, LeavesTheUsersSettingsAndTheSystemsCursorsAsTheyWere) {
     customizePointerColours();
-    server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
+    ASSERT_TRUE(runtime.setCursorScale(TVWS_MAIN_CONNECTION_ID, 1.25f)); // the user's own
     const testing::CursorContents system = server.contents(TVWS_SCOPE_GLOBAL);
-    launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "1"}});
-    advance(0.2); // a stabilization reapply is pending
-    session->application().terminate();
+    const std::string userDefaults = testing::readFile(session->defaults()->plistPath());
+    SimApplication& application = session->application();
+    installGracefulTerminationHandlers(*session->loop(), application);
+    DeskChannel channel;
+    DeskModel desk(*session, channel, AppLog::filePath());
+    // A click on the desk's menu, by indexes down the submenus, reaches the
+    // main loop as a task, as the desk's server hands it over.
+    const auto clickOnDesk = [&](std::vector<int> path) {
+        session->loop()->post(
+            [&desk, path] { EXPECT_EQ(desk.chooseMenuItem(path), std::nullopt); });
+    };
+    if (GetParam() == "TimersPending") {
+        // Without the cursor's data no apply can be seen to change it: a
+        // stabilization reapply is due when the application terminates.
+        server.injectFault(TVWS_FN_GET_GLOBAL_CURSOR_DATA_SIZE, TVWS_FAULT_STATUS, 1000);
+        launch({{"TOLVANE_ENABLE_SEED_WATCHDOG", "1"}});
+        advance(0.2);
+        application.terminate();
+    } else if (GetParam() == "SignalPendingAtStart") {
+        makeApp();
+        std::raise(SIGTERM); // blocked, so it waits for the run loop
+        EXPECT_EQ(application.run(), 0);
+    } else if (GetParam() == "QuitThenReapplyOnTheDesk") {
+        launch();
+        clickOnDesk({11}); // "Quit"
+        clickOnDesk({5});  // "Reapply for current language", at once
+        session->loop()->run();
+    } else { // "DialogAnsweredWhileQuitting"
+        launch();
+        application.setAlertResponder([&](Alert& alert) {
+            application.terminate();
+            return SimApplication::answer("Save", "45")(alert);
+        });
+        clickOnDesk({3, 7}); // "Auto-return", "Custom seconds..."
+        session->loop()->run();
+    }
+    // Nothing left behind runs later either.
     const std::size_t calls = server.journal().size();
     advance(10.0);
     EXPECT_EQ(server.journal().size(), calls);
-    EXPECT_EQ(server.contents(TVWS_SCOPE_GLOBAL), system);
-    EXPECT_EQ(server.scale(), 1.0f);
-    EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
     EXPECT_EQ(session->inputSources()->observerCount(), 0u);
-    const Lines lines = takeLines();
-    EXPECT_TRUE(contains(lines, "[INFO] Termination restoreOriginal: true"));
-    EXPECT_EQ(indexOf(lines, "[INFO] Stabilization reapply"), -1);
+    EXPECT_TRUE(contains(takeLines(), "[INFO] Termination restoreOriginal: true"));
+    EXPECT_TRUE(server.contents(TVWS_SCOPE_GLOBAL) == system) << "decorated after the restore";
+    EXPECT_EQ(server.scale(), 1.25f);
+    EXPECT_EQ(testing::readFile(accessibilityFile()), userColours);
+    EXPECT_EQ(testing::readFile(session->defaults()->plistPath()), userDefaults);
+    const auto support = *session->folders()->applicationSupportDirectory() / "Tolvane";
+    EXPECT_FALSE(std::filesystem::exists(support / "cursor_accessibility_backup.plist"));
+    EXPECT_FALSE(std::filesystem::exists(support / "cursor_scale_backup.plist"));
 }
+
+INSTANTIATE_TEST_SUITE_P(WithWorkQueued, TerminationTest,
+                         ::testing::Values("TimersPending", "SignalPendingAtStart",
+                                           "QuitThenReapplyOnTheDesk",
+                                           "DialogAnsweredWhileQuitting"),
+                         [](const auto& ending) { return ending.param; });
 
 } // namespace
 } // namespace tolvane

@@ -141,22 +141,6 @@ TEST_F(UpdaterTest, BackgroundCheckHandsItsResultToTheMainLoopAndAlertsOnlyForAN
                 Contains("[INFO] Update available version=1.5.0 current=1.4.2 trigger=background"));
 }
 
-TEST_F(UpdaterTest, ManualCheckDuringABackgroundCheckShowsThatChecksResult) {
-    auto updater = makeUpdater(writeFeed(R"({"version":"1.4.2"})"));
-    log.takeLines();
-    updater->checkForUpdatesInBackground();
-    updater->checkForUpdates();
-    settle();
-
-    ASSERT_EQ(alerts().size(), 1u);
-    EXPECT_EQ(alerts()[0].alert.messageText, upToDate.message);
-    EXPECT_THAT(log.takeLines(),
-                ElementsAre(::testing::StartsWith("[INFO] Update check started feed="),
-                            "[INFO] Update check already running; request joined trigger=user",
-                            "[INFO] Update check found no newer version feed=1.4.2 "
-                            "current=1.4.2 trigger=user"));
-}
-
 TEST_F(UpdaterTest, AutomaticChecksFollowTheUserSettingAndDefaultToOn) {
     auto updater = makeUpdater(std::nullopt);
     log.takeLines();

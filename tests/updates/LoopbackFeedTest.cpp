@@ -1,19 +1,24 @@
 #include "UpdaterFixture.h"
 
+#include <arpa/inet.h>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
-#include <future>
 #include <gmock/gmock.h>
 #include <httplib.h>
 #include <mutex>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tolvane {
 namespace {
 
 using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::IsEmpty;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 // An HTTP server on an ephemeral port of 127.0.0.1, answering on its own threads.
 class FeedServer {
@@ -37,21 +42,6 @@ class FeedServer {
     httplib::Server server_;
     int port_ = 0;
     std::thread thread_;
-};
-
-// Holds a request in the server until the test opens it.
-class Gate {
-  public:
-    // Once; later calls do nothing.
-    void open() {
-        std::call_once(opened_, [this] { promise_.set_value(); });
-    }
-    void wait() const { future_.wait(); }
-
-  private:
-    std::promise<void> promise_;
-    std::shared_future<void> future_ = promise_.get_future().share();
-    std::once_flag opened_;
 };
 
 void serve(httplib::Server& server, const std::string& path, const std::string& document) {
@@ -117,45 +107,104 @@ TEST_F(UpdaterTest, ChecksAFeedServedOnThisMachineAndServerFailuresFailTheCheck)
               "Get it from http://127.0.0.1/get");
 }
 
-// A server that holds back its answer, a feed of version 2.0, until the test
-// opens the gate.
-class SlowServerTest : public UpdaterTest {
-  protected:
-    ~SlowServerTest() override { answer.open(); } // so that the server can stop
+// A feed server on 127.0.0.1 that never finishes an answer: it sends one
+// byte every 50 ms, from the status line on, for a minute, far longer than any
+// check may take, then hangs up. One connection at a time.
+class TricklingServer {
+  public:
+    TricklingServer() {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        auto* generic = reinterpret_cast<sockaddr*>(&address);
+        if (bind(listener_, generic, length) != 0 || listen(listener_, 4) != 0 ||
+            getsockname(listener_, generic, &length) != 0) {
+            throw std::runtime_error("no loopback port for the trickling server");
+        }
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~TricklingServer() {
+        stopping_ = true;
+        shutdown(listener_, SHUT_RDWR); // ends the accept
+        thread_.join();
+        close(listener_);
+    }
+    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/feed.json"; }
+    // Waits, a minute at most, until the server has taken this many connections.
+    bool waitForConnections(int count) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return accepted_ >= count; });
+    }
+    // Whether some answer was sent to its end: its client waited it out.
+    bool trickledToTheEnd() const { return trickledToTheEnd_; }
 
-    Gate requested;
-    Gate answer;
-    FeedServer server{[this](httplib::Server& routes) {
-        routes.Get("/slow", [this](const httplib::Request&, httplib::Response& response) {
-            requested.open();
-            answer.wait();
-            response.set_content(R"({"version":"2.0"})", "application/json");
-        });
-    }};
-    std::unique_ptr<FeedUpdater> updater = makeUpdater(server.url("127.0.0.1", "/slow"));
+  private:
+    void serve() {
+        const std::string start = "HTTP/1.1 200 OK\r\nX-Trickle: ";
+        for (int connection; (connection = accept(listener_, nullptr, nullptr)) >= 0;) {
+            {
+                std::lock_guard lock(mutex_);
+                ++accepted_;
+            }
+            changed_.notify_all();
+            std::size_t sent = 0;
+            for (; sent < 1200 && !stopping_; ++sent) {
+                const char byte = sent < start.size() ? start[sent] : 'a';
+                if (send(connection, &byte, 1, MSG_NOSIGNAL) != 1) {
+                    break; // the client hung up
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            trickledToTheEnd_ = trickledToTheEnd_ || sent == 1200;
+            close(connection);
+        }
+    }
+
+    int listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int port_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int accepted_ = 0;
+    std::atomic<bool> stopping_ = false;
+    std::atomic<bool> trickledToTheEnd_ = false;
+    std::thread thread_;
 };
 
-TEST_F(SlowServerTest, BackgroundCheckLeavesTheMainLoopFree) {
+TEST_F(UpdaterTest, ACheckEndsAtItsDeadlineAndQuittingNeverWaitsForOne) {
+    TricklingServer server;
+    // The main loop runs on while the feed trickles in. "Check for
+    // Updates..." joins the background check; at the deadline the check
+    // fails, however steadily the bytes come.
+    auto updater = makeUpdater(server.url());
+    log.takeLines();
     updater->checkForUpdatesInBackground();
-    requested.wait();
-    session->loop()->drain(); // the main loop runs on while the server holds the answer
-    EXPECT_THAT(alerts(), IsEmpty());
-
-    answer.open();
+    ASSERT_TRUE(server.waitForConnections(1));
+    updater->checkForUpdates();
+    session->loop()->advance(FeedUpdater::checkDeadlineSeconds);
     settle();
     ASSERT_EQ(alerts().size(), 1u);
-    EXPECT_EQ(alerts()[0].alert.informativeText, "Tolvane 2.0 is now available; you have 1.4.2.");
-}
+    EXPECT_EQ(alerts()[0].alert.messageText, "Update check failed");
+    EXPECT_THAT(log.takeLines(),
+                ElementsAre(StartsWith("[INFO] Update check started feed="),
+                            "[INFO] Update check already running; request joined trigger=user",
+                            "[WARN] Update check failed: the feed was not read in full within 5 "
+                            "seconds current=1.4.2 trigger=user"));
 
-TEST_F(SlowServerTest, UpdaterDestroyedDuringAReadDropsItsResult) {
-    updater->checkForUpdates();
-    requested.wait();
+    // The program quits during a check: its updater holds the last reference
+    // to its worker, so going away waits for the read, which it cancels. A
+    // wait for the read itself would outlast the trickle.
+    updater = std::make_unique<FeedUpdater>(
+        session->application(), *session->defaults(), session->loop(),
+        std::make_shared<SerialQueue>("com.tolvane.quit"), server.url(), *Version::parse("1.4.2"));
+    updater->checkForUpdatesInBackground();
+    ASSERT_TRUE(server.waitForConnections(2));
     updater.reset();
-    answer.open();
-    settle();
-
-    EXPECT_THAT(alerts(), IsEmpty());
-    EXPECT_THAT(log.takeLines(), Not(Contains(HasSubstr("Update available"))));
+    EXPECT_FALSE(server.trickledToTheEnd());
+    session->loop()->drain(); // the cancelled read's result is dropped
+    EXPECT_EQ(alerts().size(), 1u);
+    EXPECT_THAT(log.takeLines(), Not(Contains(HasSubstr("Update check failed"))));
 }
 
 } // namespace

@@ -3,13 +3,18 @@
 namespace tolvane {
 
 int SimApplication::run() {
-    loop_->post([this] {
+    // Launching finishes before the loop handles anything, a signal already
+    // pending included: termination then undoes a launch that has run, never
+    // the other way round.
+    if (!terminated_) {
         launched_ = true;
         if (delegate_ != nullptr) {
             delegate_->applicationDidFinishLaunching();
         }
-    });
-    loop_->run();
+    }
+    if (!terminated_) {
+        loop_->run();
+    }
     return 0;
 }
 
@@ -30,6 +35,9 @@ ModalResponse SimApplication::runModal(Alert& alert) {
     if (responder_) {
         AlertResponder responder = responder_; // it may replace itself
         presented.response = responder(alert);
+    }
+    if (terminated_) {
+        presented.response = 0; // the alert went with the application, unanswered
     }
     presentedAlerts_.push_back(std::move(presented));
     return presentedAlerts_.back().response;
