@@ -8,7 +8,9 @@ namespace {
 TEST(DeskAccess, OnlyTheTokensPageOnTheLoopbackAddressGetsIn) {
     const std::string token = "0123456789abcdef0123456789abcdef";
     const DeskAccess access(token, 8123);
-    const std::string cookie = "theme=dark; tolvane_desk=" + token;
+    // Cookies ignore ports: another desk's cookie may come first.
+    const std::string cookie = "theme=dark; tolvane_desk_9000=" + std::string(32, 'f') +
+                               "; tolvane_desk_8123=" + token;
     struct Row {
         DeskRequest request;
         std::optional<std::string> refusal;
@@ -18,7 +20,9 @@ TEST(DeskAccess, OnlyTheTokensPageOnTheLoopbackAddressGetsIn) {
         {{"GET", "/", "LOCALHOST:8123", {}, "none", "", token}, {}},
         {{"POST", "/api/key", "127.0.0.1:8123", "http://localhost:8123", {}, cookie, {}}, {}},
         {{"GET", "/api/state", "127.0.0.1:8123", {}, {}, "", {}}, "missing or wrong token"},
-        {{"GET", "/api/state", "127.0.0.1:8123", {}, {}, "tolvane_desk=" + token + "0", {}},
+        {{"GET", "/api/state", "127.0.0.1:8123", {}, {}, "tolvane_desk_8123=" + token + "0", {}},
+         "missing or wrong token"},
+        {{"GET", "/api/state", "127.0.0.1:8123", {}, {}, "tolvane_desk=" + token, {}},
          "missing or wrong token"},
         // The address proves the token only for the page itself.
         {{"GET", "/api/state", "127.0.0.1:8123", {}, {}, "", token}, "missing or wrong token"},
@@ -41,7 +45,8 @@ TEST(DeskAccess, OnlyTheTokensPageOnTheLoopbackAddressGetsIn) {
     ASSERT_TRUE(first);
     EXPECT_EQ(first->size(), 32u);
     EXPECT_NE(first, DeskAccess::makeToken());
-    EXPECT_EQ(access.tokenCookie(), "tolvane_desk=" + token + "; Path=/; HttpOnly; SameSite=Strict");
+    EXPECT_EQ(access.tokenCookie(),
+              "tolvane_desk_8123=" + token + "; Path=/; HttpOnly; SameSite=Strict");
 }
 
 } // namespace

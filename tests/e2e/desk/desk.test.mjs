@@ -217,14 +217,14 @@ test("only the page that holds the token gets in", { timeout: 5 * 60_000 }, asyn
   try {
     const { port, token } = await program.address;
     const host = `127.0.0.1:${port}`;
-    const cookie = `tolvane_desk=${token}`;
+    const cookie = `tolvane_desk_${port}=${token}`;
     const origin = `http://${host}`;
     const json = { "Content-Type": "application/json" };
 
     assert.equal(await request(port, { headers: { Host: host, Cookie: cookie } }), 200);
     const refused = [
       { headers: { Host: host } },
-      { headers: { Host: host, Cookie: "tolvane_desk=0123456789abcdef0123456789abcdef" } },
+      { headers: { Host: host, Cookie: `tolvane_desk_${port}=0123456789abcdef0123456789abcdef` } },
       { headers: { Host: `attacker.example:${port}`, Cookie: cookie } },
       { headers: { Host: host, Cookie: cookie, Origin: "http://attacker.example" } },
       { headers: { Host: host, Cookie: cookie, "Sec-Fetch-Site": "cross-site" } },
