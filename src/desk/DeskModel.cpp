@@ -6,6 +6,7 @@
 #include "runtime/WindowServerObject.h"
 #include "simws/Control.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -178,17 +179,21 @@ nlohmann::json DeskModel::state() const {
                          {"accessibility", accessibilityState()},
                          {"log", logTail()}};
     state.update(cursorsState());
-    if (openAlert_) {
-        const Alert& alert = openAlert_->alert;
-        state["alert"] = {{"id", openAlert_->id},
-                          {"message", alert.messageText},
-                          {"informative", alert.informativeText},
-                          {"buttons", alert.buttonTitles}};
-        if (alert.accessoryTextField) {
-            state["alert"]["field"] = {{"value", alert.accessoryTextField->stringValue},
-                                       {"placeholder", alert.accessoryTextField->placeholderString}};
+    nlohmann::json alerts = nlohmann::json::array();
+    for (const OpenAlert& open : openAlerts_) {
+        if (open.answer) {
+            continue;
         }
+        nlohmann::json alert{{"id", open.id},
+                             {"message", open.alert.messageText},
+                             {"informative", open.alert.informativeText},
+                             {"buttons", open.alert.buttonTitles}};
+        if (const auto& field = open.alert.accessoryTextField) {
+            alert["field"] = {{"value", field->stringValue}, {"placeholder", field->placeholderString}};
+        }
+        alerts.push_back(std::move(alert));
     }
+    state["alerts"] = std::move(alerts);
     return state;
 }
 
@@ -295,7 +300,7 @@ nlohmann::json DeskModel::logTail() const {
 }
 
 DeskModel::Refusal DeskModel::chooseMenuItem(const std::vector<int>& path) {
-    if (openAlert_) {
+    if (!openAlerts_.empty()) {
         return "an alert is open";
     }
     const auto& items = session_.statusBar().items();
@@ -331,12 +336,19 @@ void DeskModel::setNotificationsEnabled(bool enabled) {
     publishIfChanged();
 }
 
+std::vector<DeskModel::OpenAlert>::iterator DeskModel::findAlert(std::uint64_t alertID) {
+    return std::find_if(openAlerts_.begin(), openAlerts_.end(),
+                        [alertID](const OpenAlert& open) { return open.id == alertID; });
+}
+
 DeskModel::Refusal DeskModel::answerAlert(std::uint64_t alertID, int button,
                                           const std::string& text) {
-    if (!openAlert_ || openAlert_->id != alertID) {
+    const auto open = findAlert(alertID);
+    if (open == openAlerts_.end() || open->answer) {
         return "no such alert";
     }
-    answer_ = Answer{button, text};
+    open->answer = Answer{button, text};
+    publishIfChanged();
     return std::nullopt;
 }
 
@@ -382,26 +394,27 @@ std::optional<std::vector<std::uint8_t>> DeskModel::displayedPng() const {
 }
 
 ModalResponse DeskModel::presentAlert(Alert& alert) {
-    openAlert_ = OpenAlert{++alertsShown_, alert};
-    answer_.reset();
+    const std::uint64_t id = ++alertsShown_;
+    openAlerts_.push_back(OpenAlert{id, alert, std::nullopt});
     publishIfChanged();
     RunLoop& loop = *session_.loop();
-    // The rest of the program goes on while the alert waits for its answer.
-    while (!answer_ && !session_.application().hasTerminated()) {
+    // The rest of the program goes on while the alert waits for its answer;
+    // alerts opened meanwhile run their own loops inside this one.
+    while (!findAlert(id)->answer && !session_.application().hasTerminated()) {
         loop.runUntil(loop.now() + 0.05);
     }
+    const std::optional<Answer> answer = findAlert(id)->answer;
+    openAlerts_.erase(findAlert(id));
     ModalResponse response = 0;
-    if (answer_) {
+    if (answer) {
         if (alert.accessoryTextField) {
-            alert.accessoryTextField->stringValue = answer_->text;
+            alert.accessoryTextField->stringValue = answer->text;
         }
-        if (answer_->button >= 0 &&
-            static_cast<std::size_t>(answer_->button) < alert.buttonTitles.size()) {
-            response = Alert::firstButtonReturn + answer_->button;
+        if (answer->button >= 0 &&
+            static_cast<std::size_t>(answer->button) < alert.buttonTitles.size()) {
+            response = Alert::firstButtonReturn + answer->button;
         }
     }
-    openAlert_.reset();
-    answer_.reset();
     publishIfChanged();
     return response;
 }

@@ -1,6 +1,6 @@
 // The desk of the real program in Debian's Chromium: a user's way through the
-// menus, the input menu, the dialog and the typing pad, and the server's
-// refusals of everyone but that user's page.
+// menus, the input menu, two alerts at once and the typing pad, and the
+// server's refusals of everyone but that user's page.
 import { test } from "node:test";
 import assert from "node:assert/strict";
 import { spawn } from "node:child_process";
@@ -18,9 +18,36 @@ const chromiumPath = process.env.TOLVANE_CHROMIUM ?? "/usr/bin/chromium";
 // Sanitizer builds start and decorate far more slowly than release builds.
 const patience = 120_000;
 
+// An update feed on the loopback address. While held, its answers wait until
+// the test lets them go, and then name a newer version.
+class Feed {
+  constructor() {
+    this.held = [];
+    this.server = http.createServer((request, response) => {
+      const answer = (version) => response.end(JSON.stringify({ version, notes: "Badges for Greek." }));
+      if (this.holding) this.held.push(answer);
+      else answer("0.0.1");
+    });
+    this.port = new Promise((resolve) => this.server.listen(0, "127.0.0.1", () => resolve(this.server.address().port)));
+  }
+
+  hold() {
+    this.holding = true;
+  }
+
+  release() {
+    this.holding = false;
+    for (const answer of this.held.splice(0)) answer("99.0.0");
+  }
+
+  close() {
+    this.server.close();
+  }
+}
+
 // The program on a session of its own, in a fresh folder.
 class Program {
-  constructor() {
+  constructor(feedPort) {
     this.home = mkdtempSync(join(tmpdir(), "tolvane-desk-"));
     this.child = spawn(executable, [], {
       env: {
@@ -29,6 +56,7 @@ class Program {
         XDG_DATA_HOME: this.home,
         TOLVANE_LOG_FILE: join(this.home, "Tolvane.log"),
         TOLVANE_DESK_PORT: "0",
+        TOLVANE_UPDATE_FEED: `http://127.0.0.1:${feedPort}/feed.json`,
       },
       stdio: ["ignore", "pipe", "inherit"],
     });
@@ -109,7 +137,8 @@ function menuTitles(items) {
 }
 
 test("a user's way through the desk", { timeout: 15 * 60_000 }, async () => {
-  const program = new Program();
+  const feed = new Feed();
+  const program = new Program(await feed.port);
   const browser = await chromium.launch({
     executablePath: chromiumPath,
     args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -148,19 +177,29 @@ test("a user's way through the desk", { timeout: 15 * 60_000 }, async () => {
     await shoot(page, "05-left-handed");
     await chooseMenu(page, "Left-handed cursor");
 
-    // The custom delay: a number is taken, anything else gets a beep.
+    // The custom delay: a number is taken. An update alert that comes while
+    // the dialog is open shows beside it, and each is answered on its own.
+    feed.hold();
+    await chooseMenu(page, "Check for Updates...");
     await chooseMenu(page, "Auto-return", "Custom seconds...");
-    await page.locator("#alert-layer").waitFor({ state: "visible" });
-    await page.fill("#alert-field", "15");
-    await shoot(page, "06-custom-delay");
-    await page.locator("#alert-buttons button", { hasText: "Save" }).click();
+    const dialog = page.locator(".alert", { hasText: "Auto-return timer" });
+    await dialog.locator(".alert-field").fill("15");
+    feed.release();
+    const update = page.locator(".alert", { hasText: "A new version of Tolvane is available!" });
+    await update.waitFor({ state: "visible" });
+    assert.equal(await dialog.locator(".alert-field").inputValue(), "15", "the typed text stays");
+    await shoot(page, "06-two-alerts");
+    await dialog.locator("button", { hasText: "Save" }).click();
+    await dialog.waitFor({ state: "detached" });
+    await update.locator("button", { hasText: "OK" }).click();
+    await page.locator("#alert-layer").waitFor({ state: "hidden" });
     await until("a 15-second delay", async () =>
       menuTitles((await state(page)).menu.items).includes("Auto-return: 15 seconds"));
     const beeps = Number(await page.locator("#beep").getAttribute("data-count"));
     await chooseMenu(page, "Auto-return", "Custom seconds...");
-    await page.locator("#alert-layer").waitFor({ state: "visible" });
-    await page.fill("#alert-field", "abc");
-    await page.locator("#alert-buttons button", { hasText: "Save" }).click();
+    const again = page.locator(".alert", { hasText: "Auto-return timer" });
+    await again.locator(".alert-field").fill("abc");
+    await again.locator("button", { hasText: "Save" }).click();
     await until("the beep", async () =>
       Number(await page.locator("#beep").getAttribute("data-count")) === beeps + 1);
     await shoot(page, "07-beep");
@@ -195,6 +234,7 @@ test("a user's way through the desk", { timeout: 15 * 60_000 }, async () => {
   } finally {
     await browser.close();
     await program.end();
+    feed.close();
   }
 });
 
@@ -213,7 +253,8 @@ function request(port, { method = "GET", path = "/api/state", headers = {}, body
 }
 
 test("only the page that holds the token gets in", { timeout: 5 * 60_000 }, async () => {
-  const program = new Program();
+  const feed = new Feed();
+  const program = new Program(await feed.port);
   try {
     const { port, token } = await program.address;
     const host = `127.0.0.1:${port}`;
@@ -261,6 +302,7 @@ test("only the page that holds the token gets in", { timeout: 5 * 60_000 }, asyn
     assert.equal(await request(port, { headers: { Host: host, Cookie: cookie } }), 200);
   } finally {
     const ending = await program.end();
+    feed.close();
     assert.deepEqual(ending, { code: 0, signal: null });
   }
 });
