@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -115,16 +116,16 @@ std::string hexColour(const PropertyList& value) {
     return text;
 }
 
-std::optional<PropertyList> colourValue(const std::string& hex) {
-    unsigned red = 0;
-    unsigned green = 0;
-    unsigned blue = 0;
-    if (hex.size() != 7 || std::sscanf(hex.c_str(), "#%2x%2x%2x", &red, &green, &blue) != 3) {
-        return std::nullopt;
-    }
-    return PropertyList(PropertyList::Dictionary{{"red", PropertyList(red / 255.0)},
-                                                 {"green", PropertyList(green / 255.0)},
-                                                 {"blue", PropertyList(blue / 255.0)},
+// A colour "#rrggbb", checked by the server before it comes here.
+PropertyList colourValue(const std::string& hex) {
+    auto component = [&](std::size_t offset) {
+        unsigned level = 0;
+        std::from_chars(hex.data() + offset, hex.data() + offset + 2, level, 16);
+        return PropertyList(level / 255.0);
+    };
+    return PropertyList(PropertyList::Dictionary{{"red", component(1)},
+                                                 {"green", component(3)},
+                                                 {"blue", component(5)},
                                                  {"alpha", PropertyList(1.0)}});
 }
 
@@ -363,16 +364,18 @@ DeskModel::Refusal DeskModel::pressKey(const std::string& type) {
     return std::nullopt;
 }
 
-void DeskModel::setPointerColours(const std::optional<std::string>& fill,
-                                  const std::optional<std::string>& outline) {
+DeskModel::Refusal DeskModel::setPointerColours(const std::optional<std::string>& fill,
+                                                const std::optional<std::string>& outline) {
     PreferenceDomain& domain = *session_.preferenceDomain(accessibilityDomain);
-    const std::optional<PropertyList> fillValue = fill ? colourValue(*fill) : std::nullopt;
-    const std::optional<PropertyList> outlineValue = outline ? colourValue(*outline) : std::nullopt;
-    domain.setValue("cursorIsCustomized", PropertyList(fillValue || outlineValue));
-    domain.setValue("cursorFill", fillValue);
-    domain.setValue("cursorOutline", outlineValue);
-    (void)domain.synchronize(); // a failure shows as the values the panel reads back
+    domain.setValue("cursorIsCustomized", PropertyList(fill || outline));
+    domain.setValue("cursorFill", fill ? std::optional(colourValue(*fill)) : std::nullopt);
+    domain.setValue("cursorOutline", outline ? std::optional(colourValue(*outline)) : std::nullopt);
+    const Result<void> saved = domain.synchronize();
     publishIfChanged();
+    if (!saved) {
+        return "the pointer colours could not be saved: " + saved.error();
+    }
+    return std::nullopt;
 }
 
 std::optional<std::vector<std::uint8_t>> DeskModel::cursorPng(const std::string& name,

@@ -41,9 +41,10 @@ class DeskModel {
     Refusal answerAlert(std::uint64_t alertID, int button, const std::string& text);
     // A key ("keyDown") or a modifier ("flagsChanged") on the typing pad.
     Refusal pressKey(const std::string& type);
-    // The Accessibility pointer colours: custom fill and outline, or standard.
-    void setPointerColours(const std::optional<std::string>& fill,
-                           const std::optional<std::string>& outline);
+    // The Accessibility pointer colours: custom fill and outline ("#rrggbb"),
+    // or, with neither, the standard pointer. Refused when they cannot be saved.
+    Refusal setPointerColours(const std::optional<std::string>& fill,
+                              const std::optional<std::string>& outline);
 
     // One representation of a registered cursor's first frame as PNG.
     std::optional<std::vector<std::uint8_t>> cursorPng(const std::string& name,
