@@ -2,18 +2,17 @@
 
 #include "platform/AsciiCase.h"
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <netinet/in.h>
 #include <optional>
+#include <poll.h>
 #include <string_view>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tolvane {
 
@@ -48,9 +47,11 @@ std::optional<std::size_t> statedLength(std::string_view header) {
     if (found == std::string::npos) {
         return std::nullopt;
     }
-    const std::size_t start = std::min(lower.find_first_not_of(" \t", found + field.size()), lower.size());
+    const std::size_t start =
+        std::min(lower.find_first_not_of(" \t", found + field.size()), lower.size());
     std::size_t length = 0;
-    if (std::from_chars(lower.data() + start, lower.data() + lower.size(), length).ec != std::errc{}) {
+    if (std::from_chars(lower.data() + start, lower.data() + lower.size(), length).ec !=
+        std::errc{}) {
         return std::nullopt;
     }
     return length;

@@ -29,7 +29,7 @@ class DeskConnections {
     // A connection whose request has arrived, for a worker to answer.
     struct Arrival {
         int socket = -1;
-        std::string received;  // the request as read so far
+        std::string received;       // the request as read so far
         Clock::time_point deadline; // for reading whatever of it is still to come
     };
     // Answers the request; the connection is closed afterwards.

@@ -190,7 +190,8 @@ nlohmann::json DeskModel::state() const {
                              {"informative", open.alert.informativeText},
                              {"buttons", open.alert.buttonTitles}};
         if (const auto& field = open.alert.accessoryTextField) {
-            alert["field"] = {{"value", field->stringValue}, {"placeholder", field->placeholderString}};
+            alert["field"] = {{"value", field->stringValue},
+                              {"placeholder", field->placeholderString}};
         }
         alerts.push_back(std::move(alert));
     }

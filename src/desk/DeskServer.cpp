@@ -5,14 +5,13 @@
 #include "log/AppLog.h"
 #include "log/LogFormat.h"
 
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstring>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 
 namespace tolvane {
 
@@ -33,7 +32,8 @@ bool waitFor(int socket, short events, std::chrono::steady_clock::time_point dea
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
-        const int ready = poll(&wait, 1, static_cast<int>(std::clamp<std::int64_t>(left, 0, 60'000)));
+        const int ready =
+            poll(&wait, 1, static_cast<int>(std::clamp<std::int64_t>(left, 0, 60'000)));
         if (ready > 0) {
             return true;
         }
@@ -135,7 +135,8 @@ void answer(httplib::Response& response, int status, const std::string& text) {
 
 void answerUnanswered(httplib::Response& response, DeskMainThread::Unanswered why) {
     answer(response, 503,
-           why == DeskMainThread::Unanswered::ending ? "Tolvane is quitting" : "the program is busy");
+           why == DeskMainThread::Unanswered::ending ? "Tolvane is quitting"
+                                                     : "the program is busy");
 }
 
 bool isPowerOfTen(std::uint64_t number) {
@@ -174,8 +175,8 @@ std::unique_ptr<DeskServer> DeskServer::start(std::shared_ptr<RunLoop> loop, Des
         AppLog::error("Desk not started: " + connections.error());
         return nullptr;
     }
-    std::unique_ptr<DeskServer> desk(new DeskServer(std::move(loop), model, channel, *token,
-                                                    std::move(connections).value()));
+    std::unique_ptr<DeskServer> desk(
+        new DeskServer(std::move(loop), model, channel, *token, std::move(connections).value()));
     desk->installRoutes();
     desk->connections_->start(
         [http = desk->http_.get()](DeskConnections::Arrival& arrival) { http->serve(arrival); });
@@ -271,7 +272,8 @@ void DeskServer::installRoutes() {
         response.set_chunked_content_provider(
             "text/event-stream",
             [this, reader, seen](std::size_t, httplib::DataSink& sink) {
-                const DeskChannel::Wait wait = channel_.waitForNewer(reader, *seen, keepAliveSeconds);
+                const DeskChannel::Wait wait =
+                    channel_.waitForNewer(reader, *seen, keepAliveSeconds);
                 std::string chunk = ": still here\n\n";
                 if (wait.state == DeskChannel::ReaderState::replaced) {
                     chunk = "event: replaced\ndata: {}\n\n"; // a newer page took its place
@@ -313,11 +315,10 @@ void DeskServer::installRoutes() {
             answer(response, 400, "rep must be a number");
             return;
         }
-        png(response, mainThread_.call<std::optional<std::vector<std::uint8_t>>>(
-                          [this, name, representation] {
-                              return model_.cursorPng(name, *representation);
-                          },
-                          mainThreadPatience));
+        png(response,
+            mainThread_.call<std::optional<std::vector<std::uint8_t>>>(
+                [this, name, representation] { return model_.cursorPng(name, *representation); },
+                mainThreadPatience));
     });
     server.Get("/displayed", [this, png](const httplib::Request&, httplib::Response& response) {
         png(response, mainThread_.call<std::optional<std::vector<std::uint8_t>>>(
@@ -327,29 +328,29 @@ void DeskServer::installRoutes() {
     // Actions: the body is checked here, the work is done on the main thread.
     using Action = std::function<DeskModel::Refusal(const nlohmann::json&)>;
     auto action = [this](const std::string& path, Action work) {
-        http_->Post(path, [this, work](const httplib::Request& request,
-                                       httplib::Response& response) {
-            const std::optional<nlohmann::json> body = DeskArguments::bodyObject(request.body);
-            if (!body) {
-                answer(response, 400, "the request body is not a JSON object");
-                return;
-            }
-            const auto result = mainThread_.call<DeskModel::Refusal>(
-                [work, body] { return work(*body); }, mainThreadPatience);
-            if (const auto* why = std::get_if<DeskMainThread::Unanswered>(&result)) {
-                // The action goes on: it waits for the main thread, or in the
-                // alert it opened for the user's answer.
-                if (*why == DeskMainThread::Unanswered::busy) {
-                    answer(response, 202, "accepted");
-                } else {
-                    answerUnanswered(response, *why);
+        http_->Post(
+            path, [this, work](const httplib::Request& request, httplib::Response& response) {
+                const std::optional<nlohmann::json> body = DeskArguments::bodyObject(request.body);
+                if (!body) {
+                    answer(response, 400, "the request body is not a JSON object");
+                    return;
                 }
-            } else if (const DeskModel::Refusal& refusal = std::get<0>(result)) {
-                answer(response, 409, *refusal);
-            } else {
-                answer(response, 200, "done");
-            }
-        });
+                const auto result = mainThread_.call<DeskModel::Refusal>(
+                    [work, body] { return work(*body); }, mainThreadPatience);
+                if (const auto* why = std::get_if<DeskMainThread::Unanswered>(&result)) {
+                    // The action goes on: it waits for the main thread, or in the
+                    // alert it opened for the user's answer.
+                    if (*why == DeskMainThread::Unanswered::busy) {
+                        answer(response, 202, "accepted");
+                    } else {
+                        answerUnanswered(response, *why);
+                    }
+                } else if (const DeskModel::Refusal& refusal = std::get<0>(result)) {
+                    answer(response, 409, *refusal);
+                } else {
+                    answer(response, 200, "done");
+                }
+            });
     };
     action("/api/menu", [this](const nlohmann::json& body) -> DeskModel::Refusal {
         const auto path = DeskArguments::menuPath(body);

@@ -47,9 +47,10 @@ TEST(DeskArguments, APointerColourIsHashAndSixHexadecimalDigits) {
     EXPECT_EQ(colours->fill, "#FF2d55");
     EXPECT_EQ(colours->outline, std::nullopt);
     EXPECT_TRUE(DeskArguments::pointerColours(body("{}")));
-    for (const char* refused : {R"({"fill": "red"})", R"({"fill": "#ff2d5"})", R"({"fill": "# 1 2 3"})",
-                                R"({"fill": "#+1+2+3"})", R"({"fill": "#ff2d55", "outline": 7})",
-                                R"({"outline": "#ff2d55 "})"}) {
+    for (const char* refused :
+         {R"({"fill": "red"})", R"({"fill": "#ff2d5"})", R"({"fill": "# 1 2 3"})",
+          R"({"fill": "#+1+2+3"})", R"({"fill": "#ff2d55", "outline": 7})",
+          R"({"outline": "#ff2d55 "})"}) {
         EXPECT_FALSE(DeskArguments::pointerColours(body(refused))) << refused;
     }
 }

@@ -1,4 +1,5 @@
 #include "desk/DeskModel.h"
+
 #include "support/TestSession.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,8 @@ std::vector<std::pair<std::uint64_t, std::string>> shownAlerts(const DeskChannel
     const nlohmann::json state = nlohmann::json::parse(channel.latest().text);
     std::vector<std::pair<std::uint64_t, std::string>> shown;
     for (const nlohmann::json& alert : state.value("alerts", nlohmann::json::array())) {
-        shown.emplace_back(alert.at("id").get<std::uint64_t>(), alert.at("message").get<std::string>());
+        shown.emplace_back(alert.at("id").get<std::uint64_t>(),
+                           alert.at("message").get<std::string>());
     }
     return shown;
 }
@@ -37,17 +39,16 @@ TEST(DeskModel, AnAlertOpenedOverAnotherLeavesBothAnswerableAndEachModalLoopRetu
     loop.after(0, [&] { dialogResponse = application.runModal(dialog); });
     loop.after(1, [&] { updateResponse = application.runModal(update); });
     loop.after(2, [&] {
-        EXPECT_EQ(shownAlerts(channel),
-                  (std::vector<std::pair<std::uint64_t, std::string>>{
-                      {1, "Custom auto-return delay"}, {2, "A new version of Tolvane is available!"}}));
+        EXPECT_EQ(shownAlerts(channel), (std::vector<std::pair<std::uint64_t, std::string>>{
+                                            {1, "Custom auto-return delay"},
+                                            {2, "A new version of Tolvane is available!"}}));
         EXPECT_EQ(model.answerAlert(1, 0, "15"), std::nullopt);
         EXPECT_EQ(model.answerAlert(1, 1, ""), "no such alert");
         EXPECT_EQ(model.chooseMenuItem({0}), "an alert is open");
     });
     loop.after(3, [&] {
-        EXPECT_EQ(shownAlerts(channel),
-                  (std::vector<std::pair<std::uint64_t, std::string>>{
-                      {2, "A new version of Tolvane is available!"}}));
+        EXPECT_EQ(shownAlerts(channel), (std::vector<std::pair<std::uint64_t, std::string>>{
+                                            {2, "A new version of Tolvane is available!"}}));
         EXPECT_EQ(model.answerAlert(2, 0, ""), std::nullopt);
     });
     // Whatever still waits then ends with the application.

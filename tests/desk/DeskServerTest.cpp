@@ -2,15 +2,14 @@
 #include "support/LogCapture.h"
 #include "support/TestSession.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <regex>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tolvane {
 namespace {
@@ -137,8 +136,9 @@ class DeskServerTest : public ::testing::Test {
         session_->loop()->drain(); // the address is printed after the launch
         printed_ = ::testing::internal::GetCapturedStdout();
         std::smatch found;
-        if (std::regex_search(printed_, found,
-                              std::regex(R"(Tolvane desk: http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32}))"))) {
+        if (std::regex_search(
+                printed_, found,
+                std::regex(R"(Tolvane desk: http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]{32}))"))) {
             port_ = std::stoi(found[1]);
             token_ = found[2];
         }
@@ -146,21 +146,22 @@ class DeskServerTest : public ::testing::Test {
     }
 
     // One whole exchange on a connection of its own.
-    std::string exchange(const std::string& request, std::chrono::seconds patience = 30s) {
+    std::string exchange(const std::string& request) {
         Connection connection(port_);
         connection.send(request);
-        return connection.receiveAll(in(patience));
+        return connection.receiveAll(in(30s));
     }
     std::string pageHeaders() const {
         return "Host: 127.0.0.1:" + std::to_string(port_) + "\r\nCookie: tolvane_desk_" +
-               std::to_string(port_) + "=" + token_ + "\r\nConnection: close\r\n";
+               std::to_string(port_) + "=" + token_ + "\r\n";
     }
     std::string get(const std::string& path) {
         return exchange("GET " + path + " HTTP/1.1\r\n" + pageHeaders() + "\r\n");
     }
     std::string post(const std::string& path, const std::string& body) {
-        return exchange("POST " + path + " HTTP/1.1\r\n" + pageHeaders() + "Origin: http://127.0.0.1:" +
-                        std::to_string(port_) + "\r\nContent-Type: application/json\r\nContent-Length: " +
+        return exchange("POST " + path + " HTTP/1.1\r\n" + pageHeaders() +
+                        "Origin: http://127.0.0.1:" + std::to_string(port_) +
+                        "\r\nContent-Type: application/json\r\nContent-Length: " +
                         std::to_string(body.size()) + "\r\n\r\n" + body);
     }
 
@@ -192,40 +193,56 @@ TEST_F(DeskServerTest, OnlyItsPageGetsInAndWhatOthersSendReachesTheLogOnlyEscape
     for (const std::string& line : log_.lines()) {
         EXPECT_EQ(line.find(token_), std::string::npos) << line;
     }
-    EXPECT_TRUE(testing::contains(log_.takeLines(), "[INFO] Desk ready at http://127.0.0.1:" + port + "/"));
-    const std::string firstVisit = exchange("GET /?token=" + token_ + " HTTP/1.1\r\n" + host + "\r\n");
+    EXPECT_TRUE(
+        testing::contains(log_.takeLines(), "[INFO] Desk ready at http://127.0.0.1:" + port + "/"));
+    // The token moves into a cookie of this port's own.
+    const std::string firstVisit =
+        exchange("GET /?token=" + token_ + " HTTP/1.1\r\nHost: LOCALHOST:" + port + "\r\n\r\n");
     EXPECT_EQ(statusOf(firstVisit), 303);
-    EXPECT_NE(firstVisit.find("Set-Cookie: tolvane_desk_" + port + "=" + token_ + ";"), std::string::npos);
-    EXPECT_EQ(statusOf(get("/api/state")), 200);
+    EXPECT_NE(firstVisit.find("Set-Cookie: tolvane_desk_" + port + "=" + token_ +
+                              "; Path=/; HttpOnly; SameSite=Strict"),
+              std::string::npos);
+    // Cookies ignore ports: another desk's may come first.
+    const std::string cookie = "Cookie: tolvane_desk_1=" + std::string(32, 'f') +
+                               "; tolvane_desk_" + port + "=" + token_ + "\r\n";
+    EXPECT_EQ(statusOf(exchange("GET /api/state HTTP/1.1\r\n" + host + cookie + "\r\n")), 200);
 
     // A refused path cannot forge a line, long text is cut, and a flood of
     // refusals does not flood the log.
-    EXPECT_EQ(statusOf(exchange("GET /x%0A2099-01-01T00:00:00.000Z%20[ERROR]%20forged%1b HTTP/1.1\r\n" +
-                                host + "\r\n")),
-              403);
-    EXPECT_EQ(statusOf(exchange("GET /" + std::string(4000, 'a') + " HTTP/1.1\r\n" + host + "\r\n")), 403);
-    EXPECT_EQ(log_.takeLines(),
-              (std::vector<std::string>{
-                  "[WARN] Desk refused a request: missing or wrong token "
-                  "path=/x\\n2099-01-01T00:00:00.000Z [ERROR] forged\\x1b",
-                  "[WARN] Desk refused a request: missing or wrong token path=/" +
-                      std::string(119, 'a') + "...(4001 bytes)"}));
-    const std::string cookie = "Cookie: tolvane_desk_" + port + "=" + token_ + "\r\n";
-    const std::string origin = "Origin: http://127.0.0.1:" + port + "\r\n";
+    EXPECT_EQ(
+        statusOf(exchange("GET /x%0A2099-01-01T00:00:00.000Z%20[ERROR]%20forged%1b HTTP/1.1\r\n" +
+                          host + "\r\n")),
+        403);
+    EXPECT_EQ(
+        statusOf(exchange("GET /" + std::string(4000, 'a') + " HTTP/1.1\r\n" + host + "\r\n")),
+        403);
+    EXPECT_EQ(log_.takeLines(), (std::vector<std::string>{
+                                    "[WARN] Desk refused a request: missing or wrong token "
+                                    "path=/x\\n2099-01-01T00:00:00.000Z [ERROR] forged\\x1b",
+                                    "[WARN] Desk refused a request: missing or wrong token path=/" +
+                                        std::string(119, 'a') + "...(4001 bytes)"}));
+    // Only the page that holds the token, on the loopback address and port, gets in.
+    const std::string origin = "Origin: http://localhost:" + port + "\r\n";
     for (const std::string& refused :
          {"GET /api/state HTTP/1.1\r\n" + host,
-          "GET /api/state HTTP/1.1\r\n" + host + "Cookie: tolvane_desk_" + port + "=0123456789abcdef0123456789abcdef\r\n",
+          "GET /api/state HTTP/1.1\r\n" + host + "Cookie: tolvane_desk_" + port + "=" + token_ +
+              "0\r\n",
+          "GET /api/state HTTP/1.1\r\n" + host + "Cookie: tolvane_desk=" + token_ + "\r\n",
+          // The address proves the token only for the page itself.
+          "GET /api/state?token=" + token_ + " HTTP/1.1\r\n" + host,
           "GET /api/state HTTP/1.1\r\nHost: attacker.example:" + port + "\r\n" + cookie,
+          "GET /api/state HTTP/1.1\r\nHost: 127.0.0.1:1\r\n" + cookie,
           "GET /api/state HTTP/1.1\r\n" + host + cookie + "Origin: http://attacker.example\r\n",
           "GET /api/state HTTP/1.1\r\n" + host + cookie + "Sec-Fetch-Site: cross-site\r\n",
           "POST /api/key HTTP/1.1\r\n" + host + cookie + "Content-Length: 0\r\n",
           "PUT /api/key HTTP/1.1\r\n" + host + cookie + origin,
           // Without its length a body could be as large as it likes.
-          "POST /api/key HTTP/1.1\r\n" + host + cookie + origin + "Transfer-Encoding: chunked\r\n"}) {
+          "POST /api/key HTTP/1.1\r\n" + host + cookie + origin +
+              "Transfer-Encoding: chunked\r\n"}) {
         EXPECT_EQ(statusOf(exchange(refused + "\r\n")), 403) << refused;
     }
     log_.takeLines();
-    for (int refusal = 0; refusal < 90; ++refusal) {
+    for (int refusal = 0; refusal < 87; ++refusal) {
         exchange("GET /api/state HTTP/1.1\r\n" + host + "\r\n");
     }
     EXPECT_EQ(log_.takeLines(), std::vector<std::string>{"[WARN] Desk refused 100 requests so far; "
@@ -239,27 +256,35 @@ TEST_F(DeskServerTest, OnlyItsPageGetsInAndWhatOthersSendReachesTheLogOnlyEscape
         EXPECT_EQ(statusOf(post("/api/key", R"({"type":"keyDown"})")), 200);
         EXPECT_EQ(statusOf(post("/api/key", "{not json")), 400);
         EXPECT_EQ(statusOf(post("/api/key", R"({"type":"nonsense"})")), 409);
-        EXPECT_EQ(statusOf(post("/api/key", R"({"type":")" + std::string(100'000, 'x') + R"("})")), 413);
-        const std::string red = post("/api/pointer-colours", R"({"fill":"red","outline":"#ffffff"})");
+        EXPECT_EQ(statusOf(post("/api/key", R"({"type":")" + std::string(100'000, 'x') + R"("})")),
+                  413);
+        const std::string red =
+            post("/api/pointer-colours", R"({"fill":"red","outline":"#ffffff"})");
         EXPECT_EQ(statusOf(red), 409);
-        EXPECT_NE(red.find("fill and outline must each be a colour #rrggbb"), std::string::npos) << red;
-        EXPECT_EQ(statusOf(post("/api/pointer-colours", R"({"fill":"#FF2d55","outline":"#ffffff"})")), 200);
+        EXPECT_NE(red.find("fill and outline must each be a colour #rrggbb"), std::string::npos)
+            << red;
+        EXPECT_EQ(
+            statusOf(post("/api/pointer-colours", R"({"fill":"#FF2d55","outline":"#ffffff"})")),
+            200);
     });
     EXPECT_EQ(colours.copyValue("cursorIsCustomized"), PropertyList(true));
     ASSERT_TRUE(colours.copyValue("cursorFill"));
-    EXPECT_EQ(PropertyList::find(*colours.copyValue("cursorFill")->dictionaryValue(), "red")->realValue(), 1.0);
+    EXPECT_EQ(
+        PropertyList::find(*colours.copyValue("cursorFill")->dictionaryValue(), "red")->realValue(),
+        1.0);
     colours.setSynchronizeFails(true);
     whileMainLoopRuns([&] {
         const std::string failed = post("/api/pointer-colours", "{}");
         EXPECT_EQ(statusOf(failed), 409);
-        EXPECT_NE(failed.find("the pointer colours could not be saved"), std::string::npos) << failed;
+        EXPECT_NE(failed.find("the pointer colours could not be saved"), std::string::npos)
+            << failed;
     });
 
     // A second desk on the same port is refused instead of sharing it.
     log_.takeLines();
     EXPECT_FALSE(start({{"TOLVANE_DESK_PORT", port}}));
-    EXPECT_TRUE(testing::contains(log_.takeLines(), "[ERROR] Desk not started: 127.0.0.1 port " + port +
-                                                        " is in use by another program"));
+    EXPECT_TRUE(testing::contains(log_.takeLines(), "[ERROR] Desk not started: 127.0.0.1 port " +
+                                                        port + " is in use by another program"));
 }
 
 TEST_F(DeskServerTest, SixtyFourEventStreamsAndSlowConnectionsStillLeaveRoomForThePage) {

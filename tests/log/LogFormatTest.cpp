@@ -45,7 +45,8 @@ TEST(LogFormatTest, OutsideTextStaysOnOneLineWithItsControlsVisibleAndLongTextCu
         {"\x1b[31m\x7f\x01", "\\x1b[31m\\x7f\\x01"},
         {"back\\slash", "back\\\\slash"},
         // C1 controls and the line and paragraph separators; other text stays as it is.
-        {"\xc2\x85 \xe2\x80\xa8 \xe2\x80\xa9 \xd0\xa0\xd1\x83", "\\u0085 \\u2028 \\u2029 \xd0\xa0\xd1\x83"},
+        {"\xc2\x85 \xe2\x80\xa8 \xe2\x80\xa9 \xd0\xa0\xd1\x83",
+         "\\u0085 \\u2028 \\u2029 \xd0\xa0\xd1\x83"},
         {"bad \xff utf-8", "bad \xef\xbf\xbd utf-8"},
     };
     for (const auto& [text, logged] : rows) {
