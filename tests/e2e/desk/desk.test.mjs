@@ -183,6 +183,7 @@ test("a user's way through the desk", { timeout: 15 * 60_000 }, async () => {
     await chooseMenu(page, "Auto-return", "Custom seconds...");
     const dialog = page.locator(".alert", { hasText: "Auto-return timer" });
     await dialog.locator(".alert-field").fill("15");
+    await until("the update check", async () => feed.held.length > 0);
     feed.release();
     const update = page.locator(".alert", { hasText: "A new version of Tolvane is available!" });
     await update.waitFor({ state: "visible" });
