@@ -58,8 +58,7 @@ std::unique_ptr<Desk> Desk::startIfWanted(SimSession& session, const Environment
 }
 
 Desk::Desk(SimSession& session, std::filesystem::path logFile)
-    : session_(session), channel_(DeskServer::maximumEventStreams),
-      model_(session, channel_, std::move(logFile)) {}
+    : session_(session), model_(session, channel_, std::move(logFile)) {}
 
 Desk::~Desk() {
     end();

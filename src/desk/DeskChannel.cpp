@@ -32,7 +32,7 @@ std::uint64_t DeskChannel::join() {
         std::lock_guard lock(mutex_);
         reader = ++lastReader_;
         readers_.push_back(reader);
-        if (readers_.size() > maximumReaders_) {
+        if (readers_.size() > maximumReaders) {
             readers_.pop_front();
         }
     }

@@ -16,6 +16,8 @@ namespace tolvane {
 // newest few may read: when one too many joins, the oldest is replaced.
 class DeskChannel {
   public:
+    static constexpr std::size_t maximumReaders = 4;
+
     struct Message {
         std::uint64_t number = 0;
         std::string text;
@@ -25,8 +27,6 @@ class DeskChannel {
         std::optional<Message> message; // a newer one, when it came in time
         ReaderState state = ReaderState::reading;
     };
-
-    explicit DeskChannel(std::size_t maximumReaders) : maximumReaders_(maximumReaders) {}
 
     // Main thread.
     void publish(std::string text);
@@ -49,7 +49,6 @@ class DeskChannel {
   private:
     ReaderState stateOf(std::uint64_t reader) const;
 
-    const std::size_t maximumReaders_;
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     Message latest_;

@@ -21,12 +21,9 @@ class DeskHttp;
 // action is a task on the main run loop, handed to the model there.
 class DeskServer {
   public:
-    // Event streams open at once; a page that opens one more replaces the oldest.
-    static constexpr std::size_t maximumEventStreams = 4;
-
     // Binds 127.0.0.1 at the port (0 picks a free one) and starts serving;
     // nothing, with a log line, when the port cannot be bound or is in use.
-    // The channel lets in maximumEventStreams readers.
+    // Each page's event stream is a reader of the channel.
     static std::unique_ptr<DeskServer> start(std::shared_ptr<RunLoop> loop, DeskModel& model,
                                              DeskChannel& channel, int port);
     ~DeskServer();

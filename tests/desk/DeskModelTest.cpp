@@ -20,7 +20,7 @@ std::vector<std::pair<std::uint64_t, std::string>> shownAlerts(const DeskChannel
 
 TEST(DeskModel, AnAlertOpenedOverAnotherLeavesBothAnswerableAndEachModalLoopReturns) {
     testing::TestSession session;
-    DeskChannel channel(1);
+    DeskChannel channel;
     DeskModel model(*session, channel, session.home() / "Tolvane.log");
     SimApplication& application = session->application();
     application.setAlertResponder([&](Alert& alert) { return model.presentAlert(alert); });

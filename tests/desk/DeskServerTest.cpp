@@ -305,7 +305,7 @@ TEST_F(DeskServerTest, SixtyFourEventStreamsAndSlowConnectionsStillLeaveRoomForT
 
     // Only the newest streams stay; the slow connections are closed at their deadline.
     const Deadline deadline = in(60s);
-    const auto replaced = static_cast<std::ptrdiff_t>(64 - DeskServer::maximumEventStreams);
+    const auto replaced = static_cast<std::ptrdiff_t>(64 - DeskChannel::maximumReaders);
     EXPECT_EQ(closings(streams, replaced, deadline), replaced);
     EXPECT_EQ(closings(slow, 64, deadline), 64);
     // Pages that go away mid-stream leave the desk answering.
