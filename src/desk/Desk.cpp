@@ -42,15 +42,17 @@ std::unique_ptr<Desk> Desk::startIfWanted(SimSession& session, const Environment
         return nullptr;
     }
     Desk* self = desk.get();
-    session.application().setAlertResponder(
-        [self](Alert& alert) { return self->model_.presentAlert(alert); });
+    session.application().setAlertResponder([self](Alert& alert) {
+        self->server_->modalAlertOpens();
+        return self->model_.presentAlert(alert);
+    });
     desk->publisher_ =
         session.loop()->every(publishInterval, [self] { self->model_.publishIfChanged(); });
     // After the launch, which is the first work of the run loop.
     session.loop()->after(0, [self] {
-        const std::string address = self->server_->address();
-        std::cout << "Tolvane desk: " << address << std::endl;
-        AppLog::info("Desk ready at " + address);
+        // The token goes to the user alone: the log may be read by others.
+        std::cout << "Tolvane desk: " << self->server_->address() << std::endl;
+        AppLog::info("Desk ready at " + self->server_->origin());
     });
     return desk;
 }

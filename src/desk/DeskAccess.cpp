@@ -49,8 +49,12 @@ bool DeskAccess::matchesToken(const std::string& candidate) const {
     return difference == 0;
 }
 
+std::string DeskAccess::cookieName() const {
+    return "tolvane_desk_" + std::to_string(port_);
+}
+
 std::optional<std::string> DeskAccess::cookieToken(const std::string& cookies) const {
-    const std::string prefix = std::string(cookieName) + "=";
+    const std::string prefix = cookieName() + "=";
     std::size_t start = 0;
     while (start <= cookies.size()) {
         const std::size_t end = std::min(cookies.find(';', start), cookies.size());
@@ -98,7 +102,7 @@ std::optional<std::string> DeskAccess::refusal(const DeskRequest& request) const
 }
 
 std::string DeskAccess::tokenCookie() const {
-    return std::string(cookieName) + "=" + token_ + "; Path=/; HttpOnly; SameSite=Strict";
+    return cookieName() + "=" + token_ + "; Path=/; HttpOnly; SameSite=Strict";
 }
 
 } // namespace tolvane

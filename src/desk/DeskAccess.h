@@ -25,8 +25,6 @@ struct DeskRequest {
 // body whose length it states, so that the size limit holds.
 class DeskAccess {
   public:
-    static constexpr const char* cookieName = "tolvane_desk";
-
     DeskAccess(std::string token, int port);
 
     // Why the request is refused; nothing when it may go on.
@@ -34,7 +32,9 @@ class DeskAccess {
     // True when the request proved the token by the address alone: the page
     // then sets the cookie for the requests that follow.
     bool provesTokenByAddress(const DeskRequest& request) const;
-    // The Set-Cookie value that holds the token for this desk only.
+    // The Set-Cookie value that holds the token for this desk only. Cookies
+    // ignore ports, so its name carries the port: another desk on the
+    // loopback address keeps a cookie of its own.
     std::string tokenCookie() const;
 
     const std::string& token() const { return token_; }
@@ -46,6 +46,8 @@ class DeskAccess {
   private:
     bool matchesToken(const std::string& candidate) const;
     std::optional<std::string> cookieToken(const std::string& cookies) const;
+
+    std::string cookieName() const;
 
     std::string token_;
     int port_;

@@ -1,5 +1,6 @@
 #include "desk/DeskArguments.h"
 
+#include <array>
 #include <charconv>
 #include <limits>
 
@@ -22,6 +23,11 @@ std::optional<int> intValue(const nlohmann::json& value) {
                    : std::nullopt;
     }
     return std::nullopt;
+}
+
+bool isHexColour(std::string_view text) {
+    return text.size() == 7 && text[0] == '#' &&
+           text.find_first_not_of("0123456789abcdefABCDEF", 1) == std::string_view::npos;
 }
 
 } // namespace
@@ -70,6 +76,22 @@ std::optional<DeskArguments::AlertAnswer> DeskArguments::alertAnswer(const nlohm
     }
     return AlertAnswer{id->get<std::uint64_t>(), *buttonIndex,
                        text != body.end() ? text->get<std::string>() : ""};
+}
+
+std::optional<DeskArguments::PointerColours>
+DeskArguments::pointerColours(const nlohmann::json& body) {
+    PointerColours colours;
+    for (const auto& [key, colour] :
+         std::array{std::pair{"fill", &colours.fill}, std::pair{"outline", &colours.outline}}) {
+        if (!body.contains(key)) {
+            continue;
+        }
+        *colour = string(body, key);
+        if (!*colour || !isHexColour(**colour)) {
+            return std::nullopt;
+        }
+    }
+    return colours;
 }
 
 std::optional<std::string> DeskArguments::string(const nlohmann::json& body, const char* key) {

@@ -20,6 +20,11 @@ class DeskArguments {
         int button = 0;
         std::string text;
     };
+    // Custom pointer colours "#rrggbb"; neither means the standard pointer.
+    struct PointerColours {
+        std::optional<std::string> fill;
+        std::optional<std::string> outline;
+    };
 
     // The JSON object of an action's body.
     static std::optional<nlohmann::json> bodyObject(std::string_view body);
@@ -29,6 +34,8 @@ class DeskArguments {
     static std::optional<std::vector<int>> menuPath(const nlohmann::json& body);
     // "id" a non-negative number, "button" an int and, if present, "text" a string.
     static std::optional<AlertAnswer> alertAnswer(const nlohmann::json& body);
+    // "fill" and "outline", each absent or "#" and six hexadecimal digits.
+    static std::optional<PointerColours> pointerColours(const nlohmann::json& body);
     static std::optional<std::string> string(const nlohmann::json& body, const char* key);
     static std::optional<bool> boolean(const nlohmann::json& body, const char* key);
 };

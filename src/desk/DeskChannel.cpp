@@ -1,5 +1,6 @@
 #include "desk/DeskChannel.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace tolvane {
@@ -25,20 +26,52 @@ DeskChannel::Message DeskChannel::latest() const {
     return latest_;
 }
 
-std::optional<DeskChannel::Message> DeskChannel::waitForNewer(std::uint64_t seen,
-                                                              double seconds) const {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, std::chrono::duration<double>(seconds),
-                      [&] { return closed_ || latest_.number > seen; });
-    if (latest_.number > seen) {
-        return latest_;
+std::uint64_t DeskChannel::join() {
+    std::uint64_t reader = 0;
+    {
+        std::lock_guard lock(mutex_);
+        reader = ++lastReader_;
+        readers_.push_back(reader);
+        if (readers_.size() > maximumReaders) {
+            readers_.pop_front();
+        }
     }
-    return std::nullopt;
+    changed_.notify_all();
+    return reader;
 }
 
-bool DeskChannel::isClosed() const {
-    std::lock_guard lock(mutex_);
-    return closed_;
+void DeskChannel::leave(std::uint64_t reader) {
+    {
+        std::lock_guard lock(mutex_);
+        std::erase(readers_, reader);
+    }
+    changed_.notify_all();
+}
+
+DeskChannel::ReaderState DeskChannel::stateOf(std::uint64_t reader) const {
+    if (std::find(readers_.begin(), readers_.end(), reader) == readers_.end()) {
+        return ReaderState::replaced;
+    }
+    return closed_ ? ReaderState::closed : ReaderState::reading;
+}
+
+DeskChannel::Wait DeskChannel::waitForNewer(std::uint64_t reader, std::uint64_t seen,
+                                            double seconds) const {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::duration<double>(seconds), [&] {
+        return latest_.number > seen || stateOf(reader) != ReaderState::reading;
+    });
+    Wait wait{std::nullopt, stateOf(reader)};
+    if (latest_.number > seen) {
+        wait.message = latest_;
+    }
+    return wait;
+}
+
+void DeskChannel::waitUntilNoReaders(double seconds) const {
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::duration<double>(seconds),
+                      [&] { return readers_.empty(); });
 }
 
 } // namespace tolvane

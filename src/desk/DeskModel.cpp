@@ -6,7 +6,9 @@
 #include "runtime/WindowServerObject.h"
 #include "simws/Control.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -114,16 +116,16 @@ std::string hexColour(const PropertyList& value) {
     return text;
 }
 
-std::optional<PropertyList> colourValue(const std::string& hex) {
-    unsigned red = 0;
-    unsigned green = 0;
-    unsigned blue = 0;
-    if (hex.size() != 7 || std::sscanf(hex.c_str(), "#%2x%2x%2x", &red, &green, &blue) != 3) {
-        return std::nullopt;
-    }
-    return PropertyList(PropertyList::Dictionary{{"red", PropertyList(red / 255.0)},
-                                                 {"green", PropertyList(green / 255.0)},
-                                                 {"blue", PropertyList(blue / 255.0)},
+// A colour "#rrggbb", checked by the server before it comes here.
+PropertyList colourValue(const std::string& hex) {
+    auto component = [&](std::size_t offset) {
+        unsigned level = 0;
+        std::from_chars(hex.data() + offset, hex.data() + offset + 2, level, 16);
+        return PropertyList(level / 255.0);
+    };
+    return PropertyList(PropertyList::Dictionary{{"red", component(1)},
+                                                 {"green", component(3)},
+                                                 {"blue", component(5)},
                                                  {"alpha", PropertyList(1.0)}});
 }
 
@@ -178,17 +180,22 @@ nlohmann::json DeskModel::state() const {
                          {"accessibility", accessibilityState()},
                          {"log", logTail()}};
     state.update(cursorsState());
-    if (openAlert_) {
-        const Alert& alert = openAlert_->alert;
-        state["alert"] = {{"id", openAlert_->id},
-                          {"message", alert.messageText},
-                          {"informative", alert.informativeText},
-                          {"buttons", alert.buttonTitles}};
-        if (alert.accessoryTextField) {
-            state["alert"]["field"] = {{"value", alert.accessoryTextField->stringValue},
-                                       {"placeholder", alert.accessoryTextField->placeholderString}};
+    nlohmann::json alerts = nlohmann::json::array();
+    for (const OpenAlert& open : openAlerts_) {
+        if (open.answer) {
+            continue;
         }
+        nlohmann::json alert{{"id", open.id},
+                             {"message", open.alert.messageText},
+                             {"informative", open.alert.informativeText},
+                             {"buttons", open.alert.buttonTitles}};
+        if (const auto& field = open.alert.accessoryTextField) {
+            alert["field"] = {{"value", field->stringValue},
+                              {"placeholder", field->placeholderString}};
+        }
+        alerts.push_back(std::move(alert));
     }
+    state["alerts"] = std::move(alerts);
     return state;
 }
 
@@ -295,7 +302,7 @@ nlohmann::json DeskModel::logTail() const {
 }
 
 DeskModel::Refusal DeskModel::chooseMenuItem(const std::vector<int>& path) {
-    if (openAlert_) {
+    if (!openAlerts_.empty()) {
         return "an alert is open";
     }
     const auto& items = session_.statusBar().items();
@@ -331,12 +338,19 @@ void DeskModel::setNotificationsEnabled(bool enabled) {
     publishIfChanged();
 }
 
+std::vector<DeskModel::OpenAlert>::iterator DeskModel::findAlert(std::uint64_t alertID) {
+    return std::find_if(openAlerts_.begin(), openAlerts_.end(),
+                        [alertID](const OpenAlert& open) { return open.id == alertID; });
+}
+
 DeskModel::Refusal DeskModel::answerAlert(std::uint64_t alertID, int button,
                                           const std::string& text) {
-    if (!openAlert_ || openAlert_->id != alertID) {
+    const auto open = findAlert(alertID);
+    if (open == openAlerts_.end() || open->answer) {
         return "no such alert";
     }
-    answer_ = Answer{button, text};
+    open->answer = Answer{button, text};
+    publishIfChanged();
     return std::nullopt;
 }
 
@@ -351,16 +365,18 @@ DeskModel::Refusal DeskModel::pressKey(const std::string& type) {
     return std::nullopt;
 }
 
-void DeskModel::setPointerColours(const std::optional<std::string>& fill,
-                                  const std::optional<std::string>& outline) {
+DeskModel::Refusal DeskModel::setPointerColours(const std::optional<std::string>& fill,
+                                                const std::optional<std::string>& outline) {
     PreferenceDomain& domain = *session_.preferenceDomain(accessibilityDomain);
-    const std::optional<PropertyList> fillValue = fill ? colourValue(*fill) : std::nullopt;
-    const std::optional<PropertyList> outlineValue = outline ? colourValue(*outline) : std::nullopt;
-    domain.setValue("cursorIsCustomized", PropertyList(fillValue || outlineValue));
-    domain.setValue("cursorFill", fillValue);
-    domain.setValue("cursorOutline", outlineValue);
-    (void)domain.synchronize(); // a failure shows as the values the panel reads back
+    domain.setValue("cursorIsCustomized", PropertyList(fill || outline));
+    domain.setValue("cursorFill", fill ? std::optional(colourValue(*fill)) : std::nullopt);
+    domain.setValue("cursorOutline", outline ? std::optional(colourValue(*outline)) : std::nullopt);
+    const Result<void> saved = domain.synchronize();
     publishIfChanged();
+    if (!saved) {
+        return "the pointer colours could not be saved: " + saved.error();
+    }
+    return std::nullopt;
 }
 
 std::optional<std::vector<std::uint8_t>> DeskModel::cursorPng(const std::string& name,
@@ -382,26 +398,27 @@ std::optional<std::vector<std::uint8_t>> DeskModel::displayedPng() const {
 }
 
 ModalResponse DeskModel::presentAlert(Alert& alert) {
-    openAlert_ = OpenAlert{++alertsShown_, alert};
-    answer_.reset();
+    const std::uint64_t id = ++alertsShown_;
+    openAlerts_.push_back(OpenAlert{id, alert, std::nullopt});
     publishIfChanged();
     RunLoop& loop = *session_.loop();
-    // The rest of the program goes on while the alert waits for its answer.
-    while (!answer_ && !session_.application().hasTerminated()) {
+    // The rest of the program goes on while the alert waits for its answer;
+    // alerts opened meanwhile run their own loops inside this one.
+    while (!findAlert(id)->answer && !session_.application().hasTerminated()) {
         loop.runUntil(loop.now() + 0.05);
     }
+    const std::optional<Answer> answer = findAlert(id)->answer;
+    openAlerts_.erase(findAlert(id));
     ModalResponse response = 0;
-    if (answer_) {
+    if (answer) {
         if (alert.accessoryTextField) {
-            alert.accessoryTextField->stringValue = answer_->text;
+            alert.accessoryTextField->stringValue = answer->text;
         }
-        if (answer_->button >= 0 &&
-            static_cast<std::size_t>(answer_->button) < alert.buttonTitles.size()) {
-            response = Alert::firstButtonReturn + answer_->button;
+        if (answer->button >= 0 &&
+            static_cast<std::size_t>(answer->button) < alert.buttonTitles.size()) {
+            response = Alert::firstButtonReturn + answer->button;
         }
     }
-    openAlert_.reset();
-    answer_.reset();
     publishIfChanged();
     return response;
 }

@@ -36,14 +36,15 @@ class DeskModel {
     Refusal selectInputSource(const std::string& sourceID);
     // Whether layout switches post the change notification.
     void setNotificationsEnabled(bool enabled);
-    // The user answers the open alert with a button, after typing the text
-    // into its field (when it has one).
+    // The user answers one of the open alerts with a button, after typing
+    // the text into its field (when it has one).
     Refusal answerAlert(std::uint64_t alertID, int button, const std::string& text);
     // A key ("keyDown") or a modifier ("flagsChanged") on the typing pad.
     Refusal pressKey(const std::string& type);
-    // The Accessibility pointer colours: custom fill and outline, or standard.
-    void setPointerColours(const std::optional<std::string>& fill,
-                           const std::optional<std::string>& outline);
+    // The Accessibility pointer colours: custom fill and outline ("#rrggbb"),
+    // or, with neither, the standard pointer. Refused when they cannot be saved.
+    Refusal setPointerColours(const std::optional<std::string>& fill,
+                              const std::optional<std::string>& outline);
 
     // One representation of a registered cursor's first frame as PNG.
     std::optional<std::vector<std::uint8_t>> cursorPng(const std::string& name,
@@ -53,17 +54,22 @@ class DeskModel {
 
     // Presents an alert of the application on the page and waits, running
     // the main loop, until the page answers it or the application ends.
+    // Another alert may open meanwhile: the page shows every open alert.
     ModalResponse presentAlert(Alert& alert);
 
   private:
-    struct OpenAlert {
-        std::uint64_t id;
-        Alert alert;
-    };
     struct Answer {
         int button;
         std::string text;
     };
+    // An alert on the page. Answered, it leaves the page; its modal loop
+    // returns once the loops of the alerts opened over it have returned.
+    struct OpenAlert {
+        std::uint64_t id;
+        Alert alert;
+        std::optional<Answer> answer;
+    };
+    std::vector<OpenAlert>::iterator findAlert(std::uint64_t alertID);
 
     nlohmann::json state() const;
     nlohmann::json menuState() const;
@@ -77,8 +83,7 @@ class DeskModel {
     DeskChannel& channel_;
     std::filesystem::path logFile_;
     bool notificationsEnabled_ = true;
-    std::optional<OpenAlert> openAlert_;
-    std::optional<Answer> answer_;
+    std::vector<OpenAlert> openAlerts_; // in the order they opened
     std::uint64_t alertsShown_ = 0;
     bool ended_ = false;
     std::string lastPublished_;

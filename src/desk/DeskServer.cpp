@@ -3,10 +3,15 @@
 #include "desk/DeskArguments.h"
 #include "desk/DeskPage.h"
 #include "log/AppLog.h"
+#include "log/LogFormat.h"
 
+#include <arpa/inet.h>
 #include <chrono>
-#include <future>
+#include <cstring>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 
 namespace tolvane {
 
@@ -14,23 +19,96 @@ namespace {
 
 // How long a request waits for the main thread, which may be busy decorating.
 constexpr auto mainThreadPatience = std::chrono::seconds(10);
-// An action that opens a modal alert goes on running; its request does not wait for it.
-constexpr auto actionPatience = std::chrono::milliseconds(500);
 // A quiet event stream still says something now and then, so that a closed page is noticed.
 constexpr double keepAliveSeconds = 15;
+// How long writing one piece of an answer may wait for a client that does not read.
+constexpr auto writePatience = std::chrono::seconds(5);
+// Refusals logged one by one; after them only a count, at 10, 100, 1000, ...
+constexpr std::uint64_t refusalsLoggedInFull = 5;
 
-// Runs the work on the main run loop and waits for its result up to the patience.
-template <typename Result>
-std::optional<Result> onMainThread(RunLoop& loop, std::function<Result()> work,
-                                   std::chrono::milliseconds patience) {
-    auto promise = std::make_shared<std::promise<Result>>();
-    std::future<Result> future = promise->get_future();
-    loop.post([promise, work = std::move(work)] { promise->set_value(work()); });
-    if (future.wait_for(patience) != std::future_status::ready) {
-        return std::nullopt;
+bool waitFor(int socket, short events, std::chrono::steady_clock::time_point deadline) {
+    pollfd wait{socket, events, 0};
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        const int ready =
+            poll(&wait, 1, static_cast<int>(std::clamp<std::int64_t>(left, 0, 60'000)));
+        if (ready > 0) {
+            return true;
+        }
+        if (ready == 0 && left <= 0) {
+            return false;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return false;
+        }
     }
-    return future.get();
 }
+
+// A connection as httplib reads and writes it: first the bytes that came
+// before it was handed over, then the socket, until the request's deadline.
+class ConnectionStream final : public httplib::Stream {
+  public:
+    explicit ConnectionStream(DeskConnections::Arrival& arrival) : arrival_(arrival) {}
+
+    bool is_readable() const override {
+        return offset_ < arrival_.received.size() ||
+               waitFor(arrival_.socket, POLLIN, arrival_.deadline);
+    }
+    bool is_writable() const override {
+        return waitFor(arrival_.socket, POLLOUT, std::chrono::steady_clock::now() + writePatience);
+    }
+    ssize_t read(char* bytes, std::size_t size) override {
+        if (offset_ < arrival_.received.size()) {
+            const std::size_t count = std::min(size, arrival_.received.size() - offset_);
+            std::memcpy(bytes, arrival_.received.data() + offset_, count);
+            offset_ += count;
+            return static_cast<ssize_t>(count);
+        }
+        return transfer([&] { return recv(arrival_.socket, bytes, size, 0); }, POLLIN,
+                        arrival_.deadline);
+    }
+    ssize_t write(const char* bytes, std::size_t size) override {
+        return transfer([&] { return send(arrival_.socket, bytes, size, MSG_NOSIGNAL); }, POLLOUT,
+                        std::chrono::steady_clock::now() + writePatience);
+    }
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        address(getpeername, ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        address(getsockname, ip, port);
+    }
+    socket_t socket() const override { return arrival_.socket; }
+
+  private:
+    // The socket is non-blocking: wait until it is ready, then move the bytes.
+    template <typename Move>
+    ssize_t transfer(Move move, short events, std::chrono::steady_clock::time_point deadline) {
+        for (;;) {
+            if (!waitFor(arrival_.socket, events, deadline)) {
+                return -1;
+            }
+            const ssize_t moved = move();
+            if (moved >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+                return moved;
+            }
+        }
+    }
+    void address(int (*name)(int, sockaddr*, socklen_t*), std::string& ip, int& port) const {
+        sockaddr_in address{};
+        socklen_t size = sizeof address;
+        char text[INET_ADDRSTRLEN] = {};
+        if (name(arrival_.socket, reinterpret_cast<sockaddr*>(&address), &size) == 0 &&
+            inet_ntop(AF_INET, &address.sin_addr, text, sizeof text)) {
+            ip = text;
+            port = ntohs(address.sin_port);
+        }
+    }
+
+    DeskConnections::Arrival& arrival_;
+    std::size_t offset_ = 0;
+};
 
 DeskRequest describe(const httplib::Request& request) {
     DeskRequest facts{request.method, request.path, request.get_header_value("Host"),
@@ -55,7 +133,35 @@ void answer(httplib::Response& response, int status, const std::string& text) {
     response.set_content(nlohmann::json{{"message", text}}.dump(), "application/json");
 }
 
+void answerUnanswered(httplib::Response& response, DeskMainThread::Unanswered why) {
+    answer(response, 503,
+           why == DeskMainThread::Unanswered::ending ? "Tolvane is quitting"
+                                                     : "the program is busy");
+}
+
+bool isPowerOfTen(std::uint64_t number) {
+    while (number >= 10 && number % 10 == 0) {
+        number /= 10;
+    }
+    return number == 1;
+}
+
 } // namespace
+
+// httplib's reading, routing and answering of requests, fed with the
+// connections DeskConnections accepted; it never listens itself.
+class DeskHttp final : public httplib::Server {
+  public:
+    // httplib streams a chunked answer only while its own socket is set.
+    DeskHttp() { svr_sock_ = 0; }
+
+    // One request per connection: the connection closes after the answer.
+    void serve(DeskConnections::Arrival& arrival) {
+        ConnectionStream stream(arrival);
+        bool closed = false;
+        process_request(stream, true, closed, nullptr);
+    }
+};
 
 std::unique_ptr<DeskServer> DeskServer::start(std::shared_ptr<RunLoop> loop, DeskModel& model,
                                               DeskChannel& channel, int port) {
@@ -64,51 +170,65 @@ std::unique_ptr<DeskServer> DeskServer::start(std::shared_ptr<RunLoop> loop, Des
         AppLog::error("Desk not started: no random token");
         return nullptr;
     }
-    std::unique_ptr<DeskServer> desk(new DeskServer(std::move(loop), model, channel, *token));
-    desk->port_ = port == 0 ? desk->server_->bind_to_any_port("127.0.0.1")
-                            : (desk->server_->bind_to_port("127.0.0.1", port) ? port : -1);
-    if (desk->port_ <= 0) {
-        AppLog::error("Desk not started: cannot listen on 127.0.0.1 port " + std::to_string(port));
+    auto connections = DeskConnections::listen(port);
+    if (!connections) {
+        AppLog::error("Desk not started: " + connections.error());
         return nullptr;
     }
-    desk->access_.emplace(*token, desk->port_);
+    std::unique_ptr<DeskServer> desk(
+        new DeskServer(std::move(loop), model, channel, *token, std::move(connections).value()));
     desk->installRoutes();
-    desk->thread_ = std::thread([server = desk->server_.get()] { server->listen_after_bind(); });
+    desk->connections_->start(
+        [http = desk->http_.get()](DeskConnections::Arrival& arrival) { http->serve(arrival); });
     return desk;
 }
 
 DeskServer::DeskServer(std::shared_ptr<RunLoop> loop, DeskModel& model, DeskChannel& channel,
-                       std::string token)
-    : loop_(std::move(loop)), model_(model), channel_(channel),
-      server_(std::make_unique<httplib::Server>()), token_(std::move(token)) {}
+                       std::string token, std::unique_ptr<DeskConnections> connections)
+    : mainThread_(std::move(loop)), model_(model), channel_(channel), token_(token),
+      access_(std::move(token), connections->port()), http_(std::make_unique<DeskHttp>()),
+      connections_(std::move(connections)) {}
 
 DeskServer::~DeskServer() {
     stop();
 }
 
+std::string DeskServer::origin() const {
+    return "http://127.0.0.1:" + std::to_string(connections_->port()) + "/";
+}
+
 std::string DeskServer::address() const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/?token=" + token_;
+    return origin() + "?token=" + token_;
 }
 
 void DeskServer::stop() {
+    mainThread_.close();
     channel_.close();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (openStreams_ > 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    channel_.waitUntilNoReaders(1.0);
+    connections_->stop();
+    if (const std::uint64_t count = refusals_.exchange(0); count > refusalsLoggedInFull) {
+        AppLog::info("Desk refused " + std::to_string(count) + " requests in all");
     }
-    server_->stop();
-    if (thread_.joinable()) {
-        thread_.join();
+}
+
+void DeskServer::modalAlertOpens() {
+    mainThread_.modalAlertOpens();
+}
+
+void DeskServer::logRefusal(const std::string& reason, const std::string& path) {
+    const std::uint64_t count = ++refusals_;
+    if (count <= refusalsLoggedInFull) {
+        AppLog::warn("Desk refused a request: " + logformat::outsideText(reason) +
+                     " path=" + logformat::outsideText(path));
+    } else if (isPowerOfTen(count)) {
+        AppLog::warn("Desk refused " + std::to_string(count) + " requests so far; only the first " +
+                     std::to_string(refusalsLoggedInFull) + " are logged in full");
     }
 }
 
 void DeskServer::installRoutes() {
-    httplib::Server& server = *server_;
+    httplib::Server& server = *http_;
     server.set_payload_max_length(16 * 1024);
-    server.set_read_timeout(5, 0);
-    server.set_keep_alive_timeout(2);
-    // Each open page holds a thread for its event stream.
-    server.new_task_queue = [] { return new httplib::ThreadPool(16); };
     server.set_default_headers(
         {{"Content-Security-Policy",
           "default-src 'self'; img-src 'self' data:; frame-ancestors 'none'; base-uri 'none'"},
@@ -117,8 +237,8 @@ void DeskServer::installRoutes() {
          {"Cache-Control", "no-store"}});
     server.set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
-            if (auto refusal = access_->refusal(describe(request))) {
-                AppLog::warn("Desk refused a request: " + *refusal + " path=" + request.path);
+            if (auto refusal = access_.refusal(describe(request))) {
+                logRefusal(*refusal, request.path);
                 answer(response, 403, "refused: " + *refusal);
                 return httplib::Server::HandlerResponse::Handled;
             }
@@ -126,9 +246,9 @@ void DeskServer::installRoutes() {
         });
 
     server.Get("/", [this](const httplib::Request& request, httplib::Response& response) {
-        if (access_->provesTokenByAddress(describe(request))) {
+        if (access_.provesTokenByAddress(describe(request))) {
             // The token moves from the address into a cookie the page cannot read.
-            response.set_header("Set-Cookie", access_->tokenCookie());
+            response.set_header("Set-Cookie", access_.tokenCookie());
             response.set_redirect("/", 303);
             return;
         }
@@ -147,34 +267,43 @@ void DeskServer::installRoutes() {
         response.set_content(latest.number == 0 ? "{}" : latest.text, "application/json");
     });
     server.Get("/events", [this](const httplib::Request&, httplib::Response& response) {
+        const std::uint64_t reader = channel_.join();
         auto seen = std::make_shared<std::uint64_t>(0);
-        ++openStreams_;
         response.set_chunked_content_provider(
             "text/event-stream",
-            [this, seen](std::size_t, httplib::DataSink& sink) {
-                const auto message = channel_.waitForNewer(*seen, keepAliveSeconds);
-                if (!message && channel_.isClosed()) {
+            [this, reader, seen](std::size_t, httplib::DataSink& sink) {
+                const DeskChannel::Wait wait =
+                    channel_.waitForNewer(reader, *seen, keepAliveSeconds);
+                std::string chunk = ": still here\n\n";
+                if (wait.state == DeskChannel::ReaderState::replaced) {
+                    chunk = "event: replaced\ndata: {}\n\n"; // a newer page took its place
+                } else if (wait.message) {
+                    *seen = wait.message->number;
+                    chunk = "data: " + wait.message->text + "\n\n";
+                } else if (wait.state == DeskChannel::ReaderState::closed) {
                     sink.done();
+                    return true;
+                }
+                if (!sink.write(chunk.data(), chunk.size())) {
                     return false;
                 }
-                std::string chunk = ": still here\n\n";
-                if (message) {
-                    *seen = message->number;
-                    chunk = "data: " + message->text + "\n\n";
+                if (wait.state == DeskChannel::ReaderState::replaced) {
+                    sink.done();
                 }
-                return sink.write(chunk.data(), chunk.size());
+                return true;
             },
-            [this](bool) { --openStreams_; });
+            [this, reader](bool) { channel_.leave(reader); });
     });
 
     auto png = [](httplib::Response& response,
-                  const std::optional<std::optional<std::vector<std::uint8_t>>>& image) {
-        if (!image) {
-            answer(response, 503, "the program is busy");
-        } else if (!*image) {
+                  const std::variant<std::optional<std::vector<std::uint8_t>>,
+                                     DeskMainThread::Unanswered>& result) {
+        if (const auto* why = std::get_if<DeskMainThread::Unanswered>(&result)) {
+            answerUnanswered(response, *why);
+        } else if (const auto& image = std::get<0>(result); !image) {
             answer(response, 404, "no such image");
         } else {
-            response.set_content(std::string((*image)->begin(), (*image)->end()), "image/png");
+            response.set_content(std::string(image->begin(), image->end()), "image/png");
         }
     };
     server.Get("/cursor", [this, png](const httplib::Request& request,
@@ -187,32 +316,37 @@ void DeskServer::installRoutes() {
             return;
         }
         png(response,
-            onMainThread<std::optional<std::vector<std::uint8_t>>>(
-                *loop_,
+            mainThread_.call<std::optional<std::vector<std::uint8_t>>>(
                 [this, name, representation] { return model_.cursorPng(name, *representation); },
                 mainThreadPatience));
     });
     server.Get("/displayed", [this, png](const httplib::Request&, httplib::Response& response) {
-        png(response, onMainThread<std::optional<std::vector<std::uint8_t>>>(
-                          *loop_, [this] { return model_.displayedPng(); }, mainThreadPatience));
+        png(response, mainThread_.call<std::optional<std::vector<std::uint8_t>>>(
+                          [this] { return model_.displayedPng(); }, mainThreadPatience));
     });
 
     // Actions: the body is checked here, the work is done on the main thread.
     using Action = std::function<DeskModel::Refusal(const nlohmann::json&)>;
     auto action = [this](const std::string& path, Action work) {
-        server_->Post(
+        http_->Post(
             path, [this, work](const httplib::Request& request, httplib::Response& response) {
                 const std::optional<nlohmann::json> body = DeskArguments::bodyObject(request.body);
                 if (!body) {
                     answer(response, 400, "the request body is not a JSON object");
                     return;
                 }
-                const auto refusal = onMainThread<DeskModel::Refusal>(
-                    *loop_, [work, body] { return work(*body); }, actionPatience);
-                if (!refusal) {
-                    answer(response, 202, "accepted");
-                } else if (*refusal) {
-                    answer(response, 409, **refusal);
+                const auto result = mainThread_.call<DeskModel::Refusal>(
+                    [work, body] { return work(*body); }, mainThreadPatience);
+                if (const auto* why = std::get_if<DeskMainThread::Unanswered>(&result)) {
+                    // The action goes on: it waits for the main thread, or in the
+                    // alert it opened for the user's answer.
+                    if (*why == DeskMainThread::Unanswered::busy) {
+                        answer(response, 202, "accepted");
+                    } else {
+                        answerUnanswered(response, *why);
+                    }
+                } else if (const DeskModel::Refusal& refusal = std::get<0>(result)) {
+                    answer(response, 409, *refusal);
                 } else {
                     answer(response, 200, "done");
                 }
@@ -246,9 +380,11 @@ void DeskServer::installRoutes() {
         return type ? model_.pressKey(*type) : "type must be a string";
     });
     action("/api/pointer-colours", [this](const nlohmann::json& body) -> DeskModel::Refusal {
-        model_.setPointerColours(DeskArguments::string(body, "fill"),
-                                 DeskArguments::string(body, "outline"));
-        return std::nullopt;
+        const auto colours = DeskArguments::pointerColours(body);
+        if (!colours) {
+            return "fill and outline must each be a colour #rrggbb";
+        }
+        return model_.setPointerColours(colours->fill, colours->outline);
     });
 }
 

@@ -1,8 +1,11 @@
 #include "log/LogFormat.h"
 
+#include "platform/Utf8.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 
 namespace tolvane::logformat {
@@ -42,6 +45,41 @@ std::string boolean(bool value) { return value ? "true" : "false"; }
 std::string optional(const std::optional<std::string>& value) { return value.value_or("nil"); }
 std::string optional(const std::optional<std::int32_t>& value) {
     return value ? std::to_string(*value) : "nil";
+}
+
+std::string outsideText(std::string_view text, std::size_t limit) {
+    const std::u32string characters = unicodeScalars(text);
+    std::string result;
+    for (std::size_t index = 0; index < characters.size() && index < limit; ++index) {
+        const char32_t character = characters[index];
+        // C0 and C1 controls, DEL, and the separators some viewers break lines at.
+        const bool control = character < 0x20 || (character >= 0x7f && character <= 0x9f) ||
+                             character == 0x2028 || character == 0x2029;
+        if (character == U'\\') {
+            result += "\\\\";
+        } else if (character == U'\n') {
+            result += "\\n";
+        } else if (character == U'\r') {
+            result += "\\r";
+        } else if (character == U'\t') {
+            result += "\\t";
+        } else if (control) {
+            char code[16];
+            const auto value = static_cast<unsigned>(character);
+            if (value < 0x80) {
+                std::snprintf(code, sizeof code, "\\x%02x", value);
+            } else {
+                std::snprintf(code, sizeof code, "\\u%04x", value);
+            }
+            result += code;
+        } else {
+            result += utf8Encoded(std::u32string_view(&character, 1));
+        }
+    }
+    if (characters.size() > limit) {
+        result += "...(" + std::to_string(text.size()) + " bytes)";
+    }
+    return result;
 }
 
 } // namespace tolvane::logformat

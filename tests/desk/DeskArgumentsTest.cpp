@@ -40,6 +40,21 @@ TEST(DeskArguments, ARepresentationIsDecimalDigitsAndNothingElse) {
     }
 }
 
+TEST(DeskArguments, APointerColourIsHashAndSixHexadecimalDigits) {
+    // "red" used to switch the colours to the standard pointer.
+    const auto colours = DeskArguments::pointerColours(body(R"({"fill": "#FF2d55"})"));
+    ASSERT_TRUE(colours);
+    EXPECT_EQ(colours->fill, "#FF2d55");
+    EXPECT_EQ(colours->outline, std::nullopt);
+    EXPECT_TRUE(DeskArguments::pointerColours(body("{}")));
+    for (const char* refused :
+         {R"({"fill": "red"})", R"({"fill": "#ff2d5"})", R"({"fill": "# 1 2 3"})",
+          R"({"fill": "#+1+2+3"})", R"({"fill": "#ff2d55", "outline": 7})",
+          R"({"outline": "#ff2d55 "})"}) {
+        EXPECT_FALSE(DeskArguments::pointerColours(body(refused))) << refused;
+    }
+}
+
 TEST(DeskArguments, ABodyIsAJsonObject) {
     EXPECT_EQ(DeskArguments::bodyObject(R"({"id": "x"})"), (json{{"id", "x"}}));
     for (const char* refused : {"", "[1]", "\"x\"", "{\"id\":", "{} {}"}) {

@@ -38,5 +38,24 @@ TEST(LogFormatTest, NumbersPrintTheShortestDecimalThatReadsBackWithAFraction) {
     EXPECT_EQ(logformat::optional(std::optional<std::int32_t>(-7)), "-7");
 }
 
+TEST(LogFormatTest, OutsideTextStaysOnOneLineWithItsControlsVisibleAndLongTextCut) {
+    const std::vector<std::pair<std::string, std::string>> rows{
+        {"plain /path?x=1", "plain /path?x=1"},
+        {"a\nb\r\tc", "a\\nb\\r\\tc"},
+        {"\x1b[31m\x7f\x01", "\\x1b[31m\\x7f\\x01"},
+        {"back\\slash", "back\\\\slash"},
+        // C1 controls and the line and paragraph separators; other text stays as it is.
+        {"\xc2\x85 \xe2\x80\xa8 \xe2\x80\xa9 \xd0\xa0\xd1\x83",
+         "\\u0085 \\u2028 \\u2029 \xd0\xa0\xd1\x83"},
+        {"bad \xff utf-8", "bad \xef\xbf\xbd utf-8"},
+    };
+    for (const auto& [text, logged] : rows) {
+        EXPECT_EQ(logformat::outsideText(text), logged) << text;
+    }
+    EXPECT_EQ(logformat::outsideText(std::string(500, 'a'), 4), "aaaa...(500 bytes)");
+    EXPECT_EQ(logformat::outsideText("\n\n\n", 2), "\\n\\n...(3 bytes)");
+    EXPECT_EQ(logformat::outsideText("abcd", 4), "abcd");
+}
+
 } // namespace
 } // namespace tolvane

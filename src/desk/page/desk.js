@@ -165,20 +165,38 @@ function inputEntries() {
 
 // ---- Alerts ----
 
-let shownAlert = null;
-
-function renderAlert(alert) {
-  const layer = $("alert-layer");
-  if (!alert) {
-    layer.hidden = true;
-    shownAlert = null;
-    return;
+// Every open alert has a card of its own, answered by its id; a card stays
+// as it is while its alert is open, so that what the user typed stays too.
+function renderAlerts(alerts) {
+  const stack = $("alerts");
+  const open = new Set(alerts.map((alert) => String(alert.id)));
+  for (const card of [...stack.children]) {
+    if (!open.has(card.dataset.alertId)) card.remove();
   }
-  if (shownAlert === alert.id) return;
-  shownAlert = alert.id;
-  $("alert-message").textContent = alert.message;
-  $("alert-informative").textContent = alert.informative;
-  const field = $("alert-field");
+  for (const alert of alerts) {
+    if (stack.querySelector(`[data-alert-id="${alert.id}"]`)) continue;
+    const card = alertCard(alert);
+    stack.appendChild(card);
+    const field = card.querySelector(".alert-field");
+    if (alert.field) {
+      field.focus();
+      field.select();
+    } else {
+      card.querySelector(".alert-buttons button")?.focus();
+    }
+  }
+  $("alert-layer").hidden = alerts.length === 0;
+}
+
+function alertCard(alert) {
+  const card = $("alert-template").content.firstElementChild.cloneNode(true);
+  card.dataset.alertId = alert.id;
+  const message = card.querySelector(".alert-message");
+  message.id = `alert-message-${alert.id}`;
+  message.textContent = alert.message;
+  card.setAttribute("aria-labelledby", message.id);
+  card.querySelector(".alert-informative").textContent = alert.informative;
+  const field = card.querySelector(".alert-field");
   field.hidden = !alert.field;
   if (alert.field) {
     field.value = alert.field.value;
@@ -191,14 +209,12 @@ function renderAlert(alert) {
     button.addEventListener("click", () => answer(index));
     return button;
   });
-  $("alert-buttons").replaceChildren(...buttons);
+  card.querySelector(".alert-buttons").replaceChildren(...buttons);
   field.onkeydown = (event) => {
     if (event.key === "Enter") answer(0);
     if (event.key === "Escape") answer(-1);
   };
-  layer.hidden = false;
-  (alert.field ? field : buttons[0])?.focus();
-  if (alert.field) field.select();
+  return card;
 }
 
 // ---- Panels ----
@@ -265,7 +281,7 @@ function render(state) {
   current = state;
   if (state.ended) {
     // The server is gone: keep the last pictures instead of asking for new ones.
-    showEnded(true);
+    showEnded();
     return;
   }
   $("status-button").textContent = state.menu?.title || "TV";
@@ -277,17 +293,18 @@ function render(state) {
   renderColours(state.accessibility || {});
   renderBeeps(state.beeps);
   renderLog(state.log || []);
-  renderAlert(state.alert);
+  renderAlerts(state.alerts || []);
   if (openMenu === $("status-button")) fillStatusMenu($("status-dropdown"));
   if (openMenu === $("input-button")) fillInputMenu($("input-dropdown"));
 }
 
-function showEnded(orderly) {
+// Without a title: the program ended in order, as the page says by default.
+function showEnded(title, text) {
   closeMenus();
   $("alert-layer").hidden = true;
-  if (!orderly) {
-    $("ended-title").textContent = "The connection to Tolvane was lost";
-    $("ended-text").textContent = "Start it again and open the address it prints.";
+  if (title) {
+    $("ended-title").textContent = title;
+    $("ended-text").textContent = text;
   }
   $("ended-layer").hidden = false;
 }
@@ -307,8 +324,17 @@ function connect() {
   events.onmessage = (message) => render(JSON.parse(message.data));
   events.onerror = () => {
     events.close();
-    showEnded(current?.ended === true);
+    if (current?.ended === true) {
+      showEnded();
+    } else {
+      showEnded("The connection to Tolvane was lost", "Start it again and open the address it prints.");
+    }
   };
+  // The desk follows only its newest few pages.
+  events.addEventListener("replaced", () => {
+    events.close();
+    showEnded("This desk is open in newer pages", "Only the newest few pages follow Tolvane; reload this one to follow it again.");
+  });
 }
 
 document.addEventListener("DOMContentLoaded", () => {
