@@ -43,7 +43,10 @@ void TolvaneTrayApp::refreshStateAndApplyCursor(bool force, const std::string& t
                          target + " actual=" + language.sourceID());
         }
     }
-    if (!force && codeSame && sourceSame) {
+    const bool unchanged = !force && codeSame && sourceSame;
+    const bool launchResumed = resumeLaunchIfNeeded(trigger, unchanged);
+    force = force || launchResumed;
+    if (unchanged && !launchResumed) {
         if (AppLog::verboseEnabled()) {
             AppLog::debug("Apply skipped trigger=" + trigger + " code/source unchanged");
         }
@@ -66,6 +69,21 @@ void TolvaneTrayApp::refreshStateAndApplyCursor(bool force, const std::string& t
     lastInputSourceID_ = language.sourceID();
     schedulePrimaryLayoutReturnIfNeeded(language.sourceID(), trigger);
     updateMenu(state);
+}
+
+bool TolvaneTrayApp::resumeLaunchIfNeeded(const std::string& trigger, bool unchanged) {
+    if (!cursorController_ || !cursorController_->needsSetUp()) {
+        return false;
+    }
+    // The launch has only just tried, and an idle poll comes four times a second.
+    const bool urgent = trigger != "launch" && !(trigger == "poll" && unchanged);
+    if (!cursorController_->resumeSetUp(urgent)) {
+        return false;
+    }
+    AppLog::info("Launch resumed on the window server: trigger=" + trigger + " runtimeAvailable=" +
+                 logformat::boolean(cursorController_->isRuntimeAvailable()) +
+                 " verified=" + logformat::boolean(cursorController_->isVerifiedFunctional()));
+    return true;
 }
 
 bool TolvaneTrayApp::applyCursor(const InputLanguage& language) {

@@ -87,6 +87,11 @@ class TolvaneTrayApp final : public ApplicationDelegate {
   private:
     // Refresh pipeline (TolvaneTrayApp+Refresh.cpp).
     void refreshStateAndApplyCursor(bool force, const std::string& trigger);
+    // Finishes the cursor controller's set-up where the window server did not
+    // let the launch finish it; true when it just did, and the refresh then
+    // applies as the launch would have. `unchanged`: the refresh found the
+    // language and source it last applied.
+    bool resumeLaunchIfNeeded(const std::string& trigger, bool unchanged);
     bool applyCursor(const InputLanguage& language);
     void updateMenu(const LanguageState& state);
     void scheduleStabilizationReapply(const InputLanguage& expectedLanguage, int attempt);

@@ -238,12 +238,17 @@ void SystemCursorController::applyDecoratedCursorScale(std::int32_t connectionID
         baselineCursorScale_ = runtime_.cursorScale(connectionID);
         expectedCursorScale_ = baselineCursorScale_;
     }
-    const float base =
-        baselineCursorScale_ ? *baselineCursorScale_ : runtime_.cursorScale(connectionID).value_or(1.0f);
+    if (!baselineCursorScale_) {
+        // A scale set over one nobody could read would be taken for the
+        // user's own by the restore, and theirs would be lost for good.
+        AppLog::info("Decorated cursor scale skipped: the user's cursor scale cannot be read");
+        return;
+    }
+    const float base = *baselineCursorScale_;
     const float target = std::max(base * decoratedScaleFactor, minimumDecoratedScale);
     const std::optional<float> current = runtime_.cursorScale(connectionID);
     if (!current) {
-        setDecoratedCursorScale(connectionID, target);
+        setDecoratedCursorScale(connectionID, base, target);
         AppLog::info("Decorated cursor scale applied (no current read): base=" +
                      logformat::number(base) + " target=" + logformat::number(target));
         return;
@@ -251,17 +256,16 @@ void SystemCursorController::applyDecoratedCursorScale(std::int32_t connectionID
     if (std::abs(*current - target) < scaleTolerance) {
         return;
     }
-    const bool applied = setDecoratedCursorScale(connectionID, target);
+    const bool applied = setDecoratedCursorScale(connectionID, base, target);
     AppLog::info("Decorated cursor scale update base=" + logformat::number(base) + " current=" +
                  logformat::number(*current) + " target=" + logformat::number(target) +
                  " applied=" + logformat::boolean(applied));
 }
 
-bool SystemCursorController::setDecoratedCursorScale(std::int32_t connectionID, float target) {
-    // Only a known scale of the user's can be put back after a crash.
-    if (baselineCursorScale_) {
-        scaleBackup_.keep({*baselineCursorScale_, CGSRuntime::clampedCursorScale(target)});
-    }
+bool SystemCursorController::setDecoratedCursorScale(std::int32_t connectionID, float userScale,
+                                                     float target) {
+    // Kept first, so that a crash after the set can still put the user's back.
+    scaleBackup_.keep({userScale, CGSRuntime::clampedCursorScale(target)});
     const bool applied = runtime_.setCursorScale(connectionID, target);
     if (applied) {
         noteCursorScaleSet(target);

@@ -10,7 +10,7 @@ namespace tolvane {
 bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
                                    const std::optional<std::string>& languageCode,
                                    const std::optional<std::string>& styleCode, bool isLeftHanded) {
-    if (!isRuntimeAvailable_ || !connectionID_) {
+    if (!takeMissingConnection() || !isRuntimeAvailable_) {
         AppLog::error("apply skipped: runtime unavailable");
         return false;
     }
@@ -46,10 +46,9 @@ bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
                                     !baselineSnapshots_.empty();
 
     auto prepare = [&](const std::string& rebuiltBaselineWarning) {
-        if (!lightweightRefresh) {
-            runtime_.hardResetSystemCursors(connectionID, maxTrackedCursorID);
-        }
-        loadWorkingSnapshots(rebuiltBaselineWarning);
+        const bool resetTook =
+            lightweightRefresh || runtime_.hardResetSystemCursors(connectionID, maxTrackedCursorID);
+        loadWorkingSnapshots(resetTook, rebuiltBaselineWarning);
     };
     auto changed = [](const std::optional<std::string>& before,
                       const std::optional<std::string>& after) {

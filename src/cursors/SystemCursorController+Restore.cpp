@@ -18,7 +18,7 @@ const std::vector<std::string> baselineArrowCandidates{
 } // namespace
 
 bool SystemCursorController::restoreOriginal() {
-    if (!isRuntimeAvailable_ || !connectionID_) {
+    if (!takeMissingConnection() || !isRuntimeAvailable_) {
         AppLog::error("restoreOriginal skipped: runtime unavailable");
         return false;
     }
@@ -31,7 +31,7 @@ bool SystemCursorController::restoreOriginal() {
     lastAppliedStyleCode_.reset();
 
     const bool resetOK = runtime_.hardResetSystemCursors(connectionID, maxTrackedCursorID);
-    loadWorkingSnapshots("restoreOriginal rebuilt empty baseline count=");
+    loadWorkingSnapshots(resetOK, "restoreOriginal rebuilt empty baseline count=");
     const int restored = baselineSnapshots_.empty() ? 0 : restoreBaselineAliases(connectionID);
 
     const std::string finalArrow = preferredFinalArrowIdentifier(
@@ -85,10 +85,8 @@ int SystemCursorController::restoreBaselineAliases(std::int32_t connectionID) {
     targets = deduplicated(targets);
     int restored = 0;
     for (const std::string& identifier : targets) {
-        const CursorSnapshot* source = nullptr;
-        if (auto own = systemSnapshots_.find(identifier); own != systemSnapshots_.end()) {
-            source = &own->second;
-        } else if (baselineArrow && isArrowIdentifier(identifier)) {
+        const CursorSnapshot* source = systemSnapshot(identifier);
+        if (source == nullptr && baselineArrow && isArrowIdentifier(identifier)) {
             source = &*baselineArrow;
         }
         if (source == nullptr || source->images.empty()) {
@@ -103,6 +101,17 @@ int SystemCursorController::restoreBaselineAliases(std::int32_t connectionID) {
                  " baseline=" + std::to_string(baselineSnapshots_.size()) +
                  " targets=" + std::to_string(targets.size()));
     return restored;
+}
+
+const CursorSnapshot* SystemCursorController::systemSnapshot(const std::string& identifier) const {
+    auto own = systemSnapshots_.find(identifier);
+    if (own == systemSnapshots_.end()) {
+        // A name whose images could not be read shows the numbered cursor it names.
+        const std::optional<std::int32_t> cursorID = systemCursorID(identifier);
+        own = cursorID ? systemSnapshots_.find(numberedCursorIdentifier(*cursorID))
+                       : systemSnapshots_.end();
+    }
+    return own != systemSnapshots_.end() ? &own->second : nullptr;
 }
 
 std::optional<CursorSnapshot> SystemCursorController::resolveBaselineArrowSnapshot() const {

@@ -53,6 +53,12 @@ std::size_t roleIndex(CursorRole role) {
     return static_cast<std::size_t>(role);
 }
 
+// Without a reset that took, the cursors on screen may still be an earlier
+// run's decorated ones: they must never become the baseline.
+void warnBaselineCaptureSkipped(const std::string& reason) {
+    AppLog::warn("Baseline capture skipped: " + reason + "; retrying at the next refresh");
+}
+
 } // namespace
 
 SystemCursorController::SystemCursorController(CGSRuntime& runtime, CursorCapeStore& capeStore,
@@ -67,27 +73,88 @@ SystemCursorController::SystemCursorController(CGSRuntime& runtime, CursorCapeSt
       useSystemDefinedActivation_(
           environment.isExactlyOne("TOLVANE_ENABLE_SYSTEM_DEFINED_ACTIVATION")) {
     connectionID_ = runtime_.mainConnectionID();
-    isRuntimeAvailable_ = runtime_.mainConnectionIDFn != nullptr &&
-                          runtime_.registerCursorWithImagesFn != nullptr &&
-                          runtime_.copyRegisteredCursorImagesFn != nullptr &&
-                          runtime_.setRegisteredCursorFn != nullptr && connectionID_.has_value();
+    isRuntimeAvailable_ = hasRequiredBindings() && connectionID_.has_value();
     buildRoleIdentifiers();
     buildAllIdentifiers();
     buildSystemCursorTables();
     if (connectionID_) {
-        const std::optional<float> recovered = recoverUserCursorScale(*connectionID_);
-        expectedCursorScale_ = runtime_.cursorScale(*connectionID_);
-        baselineCursorScale_ = recovered ? recovered : expectedCursorScale_;
+        readCursorScales(*connectionID_);
     }
     logConfiguration();
+    setUpBaseline();
+}
 
-    if (connectionID_) {
-        normalizeSystemCursorBeforeBaselineCapture(*connectionID_);
+SystemCursorController::~SystemCursorController() {
+    cancelPendingReactivations();
+}
+
+bool SystemCursorController::hasRequiredBindings() const {
+    return runtime_.mainConnectionIDFn != nullptr &&
+           runtime_.registerCursorWithImagesFn != nullptr &&
+           runtime_.copyRegisteredCursorImagesFn != nullptr &&
+           runtime_.setRegisteredCursorFn != nullptr;
+}
+
+bool SystemCursorController::takeMissingConnection() {
+    if (connectionID_ || !hasRequiredBindings()) {
+        return connectionID_.has_value();
     }
-    captureOriginalCursors();
-    systemSnapshots_ = snapshots_;
-    validateAndFixBaselineSnapshots();
-    baselineSnapshots_ = snapshots_;
+    connectionID_ = runtime_.mainConnectionID();
+    if (!connectionID_) {
+        return false;
+    }
+    isRuntimeAvailable_ = hasRequiredBindings();
+    readCursorScales(*connectionID_);
+    AppLog::info("SystemCursorController took the main connection. connectionID=" +
+                 std::to_string(*connectionID_) + " runtimeAvailable=" +
+                 logformat::boolean(isRuntimeAvailable_) + " baselineCursorScale=" +
+                 (baselineCursorScale_ ? logformat::number(*baselineCursorScale_) : "nil"));
+    return true;
+}
+
+void SystemCursorController::readCursorScales(std::int32_t connectionID) {
+    const std::optional<float> recovered = recoverUserCursorScale(connectionID);
+    expectedCursorScale_ = runtime_.cursorScale(connectionID);
+    baselineCursorScale_ = recovered ? recovered : expectedCursorScale_;
+}
+
+bool SystemCursorController::needsSetUp() const {
+    return hasRequiredBindings() && (!connectionID_ || baselineSnapshots_.empty());
+}
+
+bool SystemCursorController::resumeSetUp(bool urgent) {
+    // A window server that keeps failing is tried ever less often, so that
+    // its cursors are not reset every few seconds for good.
+    constexpr double firstRetryDelay = 2.0;
+    constexpr double longestRetryDelay = 60.0;
+    if (!needsSetUp()) {
+        return true;
+    }
+    if (!urgent && loop_->now() < lastSetUpAttemptAt_ + setUpRetryDelay_) {
+        return false;
+    }
+    if (takeMissingConnection()) {
+        setUpBaseline();
+        // The first apply on the new baseline is a full one, as at launch.
+        lastAppliedStyleCode_.reset();
+    }
+    lastSetUpAttemptAt_ = loop_->now();
+    const bool done = !needsSetUp();
+    setUpRetryDelay_ =
+        done || urgent ? firstRetryDelay : std::min(2 * setUpRetryDelay_, longestRetryDelay);
+    return done;
+}
+
+void SystemCursorController::setUpBaseline() {
+    lastSetUpAttemptAt_ = loop_->now();
+    const bool resetOK =
+        connectionID_ && normalizeSystemCursorBeforeBaselineCapture(*connectionID_);
+    if (resetOK) {
+        captureBaseline();
+    } else if (hasRequiredBindings()) {
+        warnBaselineCaptureSkipped(connectionID_ ? "hard reset did not take"
+                                                 : "no main connection");
+    }
     AppLog::info("Baseline snapshots captured: " + std::to_string(baselineSnapshots_.size()));
 
     if (isRuntimeAvailable_ && connectionID_) {
@@ -99,8 +166,13 @@ SystemCursorController::SystemCursorController(CGSRuntime& runtime, CursorCapeSt
                  " globalPath=" + logformat::boolean(isGlobalCursorPathEffective_));
 }
 
-SystemCursorController::~SystemCursorController() {
-    cancelPendingReactivations();
+void SystemCursorController::captureBaseline() {
+    snapshots_.clear();
+    captureOriginalCursors();
+    systemSnapshots_ = snapshots_;
+    mirroredSnapshots_.clear();
+    validateAndFixBaselineSnapshots();
+    baselineSnapshots_ = snapshots_;
 }
 
 void SystemCursorController::buildRoleIdentifiers() {
@@ -194,7 +266,7 @@ void SystemCursorController::logConfiguration() const {
     AppLog::info("Total discovered cursor identifiers: " + std::to_string(allIdentifiers_.size()));
 }
 
-void SystemCursorController::normalizeSystemCursorBeforeBaselineCapture(std::int32_t connectionID) {
+bool SystemCursorController::normalizeSystemCursorBeforeBaselineCapture(std::int32_t connectionID) {
     const bool resetOK = runtime_.hardResetSystemCursors(connectionID, maxTrackedCursorID);
     const std::string finalArrow = preferredFinalArrowIdentifier(globalCurrentArrow);
     runtime_.setRegisteredCursorNow(connectionID, finalArrow);
@@ -214,6 +286,7 @@ void SystemCursorController::normalizeSystemCursorBeforeBaselineCapture(std::int
     runtime_.postSyntheticMouseMovedEvents(1);
     AppLog::info("normalizeSystemCursorBeforeBaselineCapture completed. resetOK=" +
                  logformat::boolean(resetOK) + " finalArrow=" + finalArrow);
+    return resetOK;
 }
 
 void SystemCursorController::captureOriginalCursors() {
@@ -233,16 +306,18 @@ void SystemCursorController::captureOriginalCursors() {
     AppLog::info("captureOriginalCursors completed. captured=" + std::to_string(captured));
 }
 
-void SystemCursorController::loadWorkingSnapshots(const std::string& rebuiltBaselineWarning) {
+void SystemCursorController::loadWorkingSnapshots(bool resetTook,
+                                                  const std::string& rebuiltBaselineWarning) {
     if (!baselineSnapshots_.empty()) {
         snapshots_ = baselineSnapshots_;
         return;
     }
-    snapshots_.clear();
-    captureOriginalCursors();
-    baselineSnapshots_ = snapshots_;
-    systemSnapshots_ = snapshots_;
-    mirroredSnapshots_.clear();
+    if (!resetTook) {
+        snapshots_.clear();
+        warnBaselineCaptureSkipped("hard reset did not take");
+        return;
+    }
+    captureBaseline();
     AppLog::warn(rebuiltBaselineWarning + std::to_string(baselineSnapshots_.size()));
 }
 

@@ -62,6 +62,16 @@ class SystemCursorController {
     bool restoreOriginal();
     // Snapshots every known identifier not captured yet into the working set.
     void captureOriginalCursors();
+    // The window server did not let construction finish: it gave no main
+    // connection, or no hard reset took, so no baseline could be trusted.
+    bool needsSetUp() const;
+    // Finishes that set-up: takes the main connection (and a cursor scale an
+    // earlier run kept), resets, captures the baseline when the reset took
+    // and proves the override. Unless urgent, an attempt waits two seconds
+    // after the last one, twice as long after each failed one up to a
+    // minute, so a failing window server is not reset at every poll. True
+    // when the set-up is complete.
+    bool resumeSetUp(bool urgent);
 
     bool isRuntimeAvailable() const { return isRuntimeAvailable_; }
     bool isVerifiedFunctional() const { return isVerifiedFunctional_; }
@@ -118,18 +128,28 @@ class SystemCursorController {
     };
 
     // Set-up (SystemCursorController.cpp).
+    bool hasRequiredBindings() const;
+    // Asks for the main connection when there is none yet; true when there is one.
+    bool takeMissingConnection();
+    void readCursorScales(std::int32_t connectionID);
+    // The reset, the baseline when the reset took, and the override check.
+    void setUpBaseline();
+    // Captures the system's own cursors, checked, as the baseline.
+    void captureBaseline();
     void buildRoleIdentifiers();
     void buildAllIdentifiers();
     void buildSystemCursorTables();
     void logConfiguration() const;
-    void normalizeSystemCursorBeforeBaselineCapture(std::int32_t connectionID);
+    // True when its hard reset took.
+    bool normalizeSystemCursorBeforeBaselineCapture(std::int32_t connectionID);
     std::optional<std::string> primaryIdentifier(CursorRole role) const;
     std::string preferredFinalArrowIdentifier(const std::string& fallback) const;
     bool isArrowIdentifier(const std::string& identifier) const;
     bool isExcludedFromApply(const std::string& identifier) const;
-    // Empty baseline: captures one (the warning names the caller); otherwise
-    // the working set starts again from the baseline.
-    void loadWorkingSnapshots(const std::string& rebuiltBaselineWarning);
+    // Empty baseline: captures one when the hard reset before took (the
+    // warning names the caller); otherwise the working set starts again from
+    // the baseline.
+    void loadWorkingSnapshots(bool resetTook, const std::string& rebuiltBaselineWarning);
     std::optional<std::int32_t> currentCursorSeed() const;
     // The framework's standard cursor of the template's kind, one image.
     std::optional<CursorSnapshot> standardCursorSnapshot(CursorTemplate cursorTemplate) const;
@@ -163,7 +183,7 @@ class SystemCursorController {
     void reactivate(std::int32_t connectionID, const FinalArrow& finalArrow, bool isFirstStep);
     void cancelPendingReactivations();
     void applyDecoratedCursorScale(std::int32_t connectionID);
-    bool setDecoratedCursorScale(std::int32_t connectionID, float target);
+    bool setDecoratedCursorScale(std::int32_t connectionID, float userScale, float target);
     // A scale that differs from the one last set here is the user's choice.
     void adoptUserCursorScale(std::int32_t connectionID);
     void noteCursorScaleSet(float scale);
@@ -173,6 +193,9 @@ class SystemCursorController {
 
     // Restore (+Restore.cpp).
     int restoreBaselineAliases(std::int32_t connectionID);
+    // The system's own images for the identifier: its own, else those of the
+    // numbered cursor it names; null when neither was captured.
+    const CursorSnapshot* systemSnapshot(const std::string& identifier) const;
     std::optional<CursorSnapshot> resolveBaselineArrowSnapshot() const;
 
     CGSRuntime& runtime_;
@@ -205,6 +228,10 @@ class SystemCursorController {
     bool useCoreSweepActivation_ = false;
     bool useSystemDefinedActivation_ = false;
     std::vector<Cancellable> pendingReactivations_;
+    // When the set-up last tried the window server, and how long an idle
+    // retry waits after that.
+    double lastSetUpAttemptAt_ = 0;
+    double setUpRetryDelay_ = 2.0;
     // Mirrored baseline snapshots: mirroring is the same work at every
     // left-handed apply, and the renderer knows their images the next time.
     mutable SnapshotMemo<Unmirrored, CursorSnapshot> mirroredSnapshots_;

@@ -126,6 +126,10 @@ std::optional<std::int32_t> CGSRuntime::mainConnectionID() const {
     }
     std::int32_t connectionID = mainConnectionIDFn();
     AppLog::debug("mainConnectionID=" + std::to_string(connectionID));
+    // The window server hands out 0 when it refuses the caller a connection.
+    if (connectionID == 0) {
+        return std::nullopt;
+    }
     return connectionID;
 }
 

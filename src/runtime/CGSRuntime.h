@@ -35,7 +35,8 @@ class CGSRuntime {
 
     void setEventServices(std::shared_ptr<EventServices> eventServices);
 
-    // Asks the window server afresh on every call; nothing without the binding.
+    // Asks the window server afresh on every call; nothing without the binding
+    // or when the window server refuses the connection (hands out 0).
     std::optional<std::int32_t> mainConnectionID() const;
 
     // Images and activation.

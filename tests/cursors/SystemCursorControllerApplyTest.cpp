@@ -311,8 +311,8 @@ TEST_F(NoScaleTest, WithoutScaleFunctionsTheCursorsStillChange) {
               Lines{"[INFO] Baseline cursor scale: nil"});
     ASSERT_TRUE(apply(CursorStyle::dotBadge, "en"));
     EXPECT_EQ(takeLinesStartingWith("Decorated cursor scale"),
-              Lines{"[INFO] Decorated cursor scale applied (no current read): base=1.0 "
-                    "target=1.08"});
+              Lines{"[INFO] Decorated cursor scale skipped: the user's cursor scale cannot be "
+                    "read"});
     ASSERT_TRUE(controller->restoreOriginal());
     EXPECT_EQ(cursors(), system);
     EXPECT_TRUE(takeLinesStartingWith("Baseline cursor scale restored").empty());

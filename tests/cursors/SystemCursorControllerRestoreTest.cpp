@@ -38,24 +38,7 @@ TEST_F(RestoreTest, RestoreGivesBackEveryCursorAndTheScaleEvenWithReactivationsP
                        "targets=99"));
 }
 
-TEST_F(RestoreTest, HundredAppliesAndRestoresLeaveNothingBehind) {
-    server.resetWithDensities({1});
-    const CursorContents system = cursors();
-    makeController();
-    const CursorStyle styles[] = {CursorStyle::dotBadge, CursorStyle::letterBadge,
-                                  CursorStyle::highContrast};
-    const char* codes[] = {"en", "ru", "de", "ja"};
-    for (int round = 0; round < 100; ++round) {
-        ASSERT_TRUE(apply(styles[round % 3], codes[round % 4], round % 5 == 0));
-        loop->advance(0.01 * (round % 40));
-        ASSERT_TRUE(controller->restoreOriginal());
-        loop->advance(0.4);
-        ASSERT_EQ(cursors(), system) << "round " << round;
-        ASSERT_EQ(server.scale(), 1.0f) << "round " << round;
-    }
-}
-
-TEST_F(RestoreTest, ThePointerSizeTheUserChoosesBecomesTheBaseline) {
+TEST_F(RestoreTest, ThePointerSizeTheUserChoosesBecomesTheBaselineEvenAcrossACrash) {
     makeController();
     ASSERT_TRUE(apply(CursorStyle::dotBadge, "en"));
     loop->advance(0.5);
@@ -67,6 +50,14 @@ TEST_F(RestoreTest, ThePointerSizeTheUserChoosesBecomesTheBaseline) {
               Lines{"[INFO] Cursor scale changed by the user: expected=1.08 current=2.0; taking "
                     "it as the baseline cursor scale"});
     EXPECT_EQ(server.scale(), 2.0f * 1.08f);
+    // A crash leaves the decorated scale behind; the next start puts the
+    // user's new one back.
+    controller.reset();
+    makeController();
+    EXPECT_EQ(takeLinesStartingWith("Recovered"),
+              Lines{"[INFO] Recovered the user's cursor scale from previous run: scale=2.0"});
+    EXPECT_EQ(server.scale(), 2.0f);
+    ASSERT_TRUE(apply(CursorStyle::letterBadge, "en"));
     ASSERT_TRUE(controller->restoreOriginal());
     EXPECT_EQ(server.scale(), 2.0f);
     // And again while the system's cursors are shown.

@@ -94,7 +94,6 @@ void SoakRun::launch() {
     const std::string source = process_ ? currentSourceID() : layouts[0];
     process_.reset();
     process_ = std::make_unique<AppProcess>(home_.path(), clock_, source);
-    launchedOnFaultyServer_ = faultsActive_;
 }
 
 std::string SoakRun::currentSourceID() {
@@ -124,7 +123,7 @@ std::optional<SoakFailure> SoakRun::play(const std::vector<SoakStep>& steps) {
         // An apply after the restore, within the step, decorates again.
         restored_ = !applied && (restored_ || step.kind == StepKind::restore);
         if (applied || step.kind == StepKind::restore) {
-            tainted_ = tainted_ && (faultsActive_ || launchedOnFaultyServer_);
+            tainted_ = tainted_ && faultsActive_;
         }
         if (Verdict pointer = checkPointer(applied, restored_)) {
             return pointer;

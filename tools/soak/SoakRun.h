@@ -86,9 +86,6 @@ class SoakRun {
     // A fault may leave any state behind until the program next applies on a
     // healthy window server.
     bool tainted_ = false;
-    // A launch without a working window server may leave the program unable
-    // to apply for the rest of its run (no connection, no baseline).
-    bool launchedOnFaultyServer_ = false;
     // The pointer first shown for each language, style, hand and scale.
     std::map<std::string, std::vector<unsigned char>> shownFor_;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <random>
+#include <sstream>
+#include <stdexcept>
 
 namespace tolvane::soak {
 
@@ -132,6 +134,50 @@ std::string describe(const SoakStep& step) {
     std::snprintf(seconds, sizeof seconds, "%.3f", step.seconds);
     return std::string(stepKindName(step.kind)) + (choice.empty() ? "" : " " + choice) + " +" +
            seconds + "s";
+}
+
+std::optional<SoakStep> parseStep(const std::string& text) {
+    std::istringstream words(text);
+    std::string word;
+    std::vector<std::string> parts;
+    while (words >> word) {
+        parts.push_back(word);
+    }
+    if (!parts.empty() && std::all_of(parts.front().begin(), parts.front().end(),
+                                      [](char c) { return c >= '0' && c <= '9'; })) {
+        parts.erase(parts.begin());
+    }
+    if (parts.empty()) {
+        return std::nullopt;
+    }
+    SoakStep step;
+    const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const KindInfo& info) {
+        return parts.front() == info.name;
+    });
+    if (kind == kinds.end()) {
+        return std::nullopt;
+    }
+    step.kind = static_cast<StepKind>(kind - kinds.begin());
+    parts.erase(parts.begin());
+    if (!parts.empty() && parts.back().size() > 2 && parts.back().front() == '+' &&
+        parts.back().back() == 's') {
+        try {
+            step.seconds = std::stod(parts.back().substr(1, parts.back().size() - 2));
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+        parts.pop_back();
+    }
+    std::string choice;
+    for (const std::string& part : parts) {
+        choice += (choice.empty() ? "" : " ") + part;
+    }
+    for (step.choice = 0; step.choice < kind->choices; ++step.choice) {
+        if (choiceText(step) == choice) {
+            return step;
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace tolvane::soak

@@ -5,6 +5,7 @@
 #include <array>
 #include <csignal>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,5 +97,8 @@ std::vector<SoakStep> generateSteps(std::uint64_t seed, std::size_t count,
                                     const std::vector<StepKind>& without = {});
 
 std::string describe(const SoakStep& step);
+// The step that `describe` gives this text for, with or without the number in
+// front that a failure report puts there; none for any other text.
+std::optional<SoakStep> parseStep(const std::string& text);
 
 } // namespace tolvane::soak

@@ -3,6 +3,10 @@
 // user would see, and on a failure prints the shortest step list that still fails.
 //
 //   tolvane_soak --seed 7 --steps 10000 [--seeds 3] [--without KIND]... [--no-shrink] [--log FILE]
+//   tolvane_soak --replay FILE... [--log FILE]
+//
+// A replayed file holds one step a line as a failure report prints it; blank
+// lines and lines starting with # are skipped.
 #include "SoakRun.h"
 #include "StepShrinker.h"
 #include "log/AppLog.h"
@@ -11,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 using namespace tolvane;
@@ -25,6 +30,7 @@ struct Options {
     bool shrink = true;
     std::vector<StepKind> without; // kinds left out, to look past a known fault
     std::string logFile;
+    std::vector<std::string> replays; // scenario files played instead of seeds
 };
 
 bool parse(int argc, char** argv, Options& options) {
@@ -37,6 +43,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.steps = std::stoull(argv[++index]);
         } else if (argument == "--seeds" && hasValue) {
             options.seeds = std::stoi(argv[++index]);
+        } else if (argument == "--replay" && hasValue) {
+            options.replays.emplace_back(argv[++index]);
         } else if (argument == "--log" && hasValue) {
             options.logFile = argv[++index];
         } else if (argument == "--without" && hasValue) {
@@ -69,10 +77,11 @@ void printSummary(std::uint64_t seed, const SoakTally& tally, double seconds) {
     }
 }
 
-void printFailure(std::uint64_t seed, const SoakFailure& failure,
+// `scenario` names the seed or the file.
+void printFailure(const std::string& scenario, const SoakFailure& failure,
                   const std::vector<SoakStep>& steps) {
-    std::printf("seed %llu FAILED [%s] at step %zu of %zu: %s\n",
-                static_cast<unsigned long long>(seed), failure.check.c_str(), failure.stepIndex + 1,
+    std::printf("%s FAILED [%s] at step %zu of %zu: %s\n", scenario.c_str(),
+                failure.check.c_str(), failure.stepIndex + 1,
                 steps.size(), failure.detail.c_str());
     for (std::size_t index = 0; index < steps.size(); ++index) {
         std::printf("  %3zu %s\n", index + 1, describe(steps[index]).c_str());
@@ -99,7 +108,7 @@ bool soakSeed(const testing::SimulatedWindowServer& server, std::uint64_t seed,
     }
     std::vector<SoakStep> failing(
         steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(failure->stepIndex + 1));
-    printFailure(seed, *failure, failing);
+    printFailure("seed " + std::to_string(seed), *failure, failing);
     if (!options.shrink) {
         return false;
     }
@@ -116,8 +125,39 @@ bool soakSeed(const testing::SimulatedWindowServer& server, std::uint64_t seed,
     });
     // The last failing replay may have been a longer list than the one kept.
     shortest = SoakRun(server).play(failing).value_or(shortest);
-    printFailure(seed, shortest, failing);
+    printFailure("seed " + std::to_string(seed), shortest, failing);
     return false;
+}
+
+// True when the scenario in the file passes.
+bool replay(const testing::SimulatedWindowServer& server, const std::string& file) {
+    std::ifstream in(file);
+    if (!in) {
+        std::printf("%s: cannot be read\n", file.c_str());
+        return false;
+    }
+    std::vector<SoakStep> steps;
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (line.find_first_not_of(" \t") == std::string::npos ||
+            line[line.find_first_not_of(" \t")] == '#') {
+            continue;
+        }
+        std::optional<SoakStep> step = parseStep(line);
+        if (!step) {
+            std::printf("%s:%d: not a step: %s\n", file.c_str(), number, line.c_str());
+            return false;
+        }
+        steps.push_back(*step);
+    }
+    if (std::optional<SoakFailure> failure = SoakRun(server).play(steps)) {
+        std::vector<SoakStep> played(
+            steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(failure->stepIndex + 1));
+        printFailure(file, *failure, played);
+        return false;
+    }
+    std::printf("%s passed: %zu steps\n", file.c_str(), steps.size());
+    return true;
 }
 
 } // namespace
@@ -129,8 +169,8 @@ int main(int argc, char** argv) {
     if (!parse(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: %s [--seed N] [--steps N] [--seeds N] [--without KIND]... "
-                     "[--no-shrink] [--log FILE]\n",
-                     argv[0]);
+                     "[--no-shrink] [--log FILE]\n       %s --replay FILE... [--log FILE]\n",
+                     argv[0], argv[0]);
         return 2;
     }
     AppLog::configure({options.logFile.empty()
@@ -139,7 +179,10 @@ int main(int argc, char** argv) {
                        options.logFile.empty() ? "/dev/null" : options.logFile, nullptr});
     const testing::SimulatedWindowServer server(TOLVANE_SIMWS_PATH);
     bool passed = true;
-    for (int offset = 0; offset < options.seeds; ++offset) {
+    for (const std::string& file : options.replays) {
+        passed = replay(server, file) && passed;
+    }
+    for (int offset = 0; options.replays.empty() && offset < options.seeds; ++offset) {
         passed =
             soakSeed(server, options.seed + static_cast<std::uint64_t>(offset), options) && passed;
         std::fflush(stdout);
