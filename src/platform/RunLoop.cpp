@@ -109,6 +109,28 @@ bool RunLoop::runSignals() {
     return handled;
 }
 
+RunLoop::SourceID RunLoop::addReadableSource(int descriptor, std::function<void()> drain) {
+    const SourceID source = nextSourceId_++;
+    sources_.emplace(source, ReadableSource{descriptor, std::move(drain)});
+    return source;
+}
+
+void RunLoop::removeReadableSource(SourceID source) { sources_.erase(source); }
+
+void RunLoop::drainSources() {
+    // A drain may remove its own source or another.
+    std::vector<SourceID> ids;
+    for (const auto& entry : sources_) {
+        ids.push_back(entry.first);
+    }
+    for (SourceID id : ids) {
+        if (auto found = sources_.find(id); found != sources_.end()) {
+            auto drain = found->second.drain;
+            drain();
+        }
+    }
+}
+
 bool RunLoop::runPosted() {
     if (wakeFd_ >= 0) {
         std::uint64_t count = 0;
@@ -175,6 +197,7 @@ void RunLoop::runUntil(double deadline) {
     }
     ++depth;
     while (!stopRequested_) {
+        drainSources();
         bool worked = runSignals();
         worked = runPosted() || worked;
         if (stopRequested_) {
@@ -189,9 +212,15 @@ void RunLoop::runUntil(double deadline) {
         if (now() >= deadline) {
             break;
         }
-        int descriptors[2] = {wakeFd_, signalFd_};
-        int count = signalFd_ >= 0 ? 2 : 1;
-        if (!clock_->waitUntil(std::min(nextDue(), deadline), descriptors, count)) {
+        std::vector<int> descriptors{wakeFd_};
+        if (signalFd_ >= 0) {
+            descriptors.push_back(signalFd_);
+        }
+        for (const auto& entry : sources_) {
+            descriptors.push_back(entry.second.descriptor);
+        }
+        if (!clock_->waitUntil(std::min(nextDue(), deadline), descriptors.data(),
+                               static_cast<int>(descriptors.size()))) {
             break;
         }
     }

@@ -54,6 +54,15 @@ public:
     // pending for the signalfd instead of ending the process.
     bool addSignalHandler(int signal, std::function<void()> handler);
 
+    // A connection whose events the loop reads, such as a display server's:
+    // the loop wakes when descriptor is readable, and runs drain after every
+    // wake-up, whatever woke it, because a library may already have queued
+    // events that no longer make the descriptor readable. drain reads
+    // everything there is without blocking.
+    using SourceID = std::uint64_t;
+    SourceID addReadableSource(int descriptor, std::function<void()> drain);
+    void removeReadableSource(SourceID source);
+
     // Runs until stop() or, with a manual clock, until nothing is left to do
     // before the distant future.
     void run();
@@ -78,6 +87,7 @@ private:
     Cancellable schedule(double delay, double interval, std::function<void()> work);
     bool runPosted();
     bool runSignals();
+    void drainSources();
     bool runOneDueItem(double limit);
     double nextDue() const;
     void wake();
@@ -90,6 +100,12 @@ private:
     int wakeFd_ = -1;
     int signalFd_ = -1;
     std::map<int, std::function<void()>> signalHandlers_;
+    struct ReadableSource {
+        int descriptor;
+        std::function<void()> drain;
+    };
+    std::map<SourceID, ReadableSource> sources_;
+    SourceID nextSourceId_ = 1;
     std::vector<Scheduled> scheduled_;
     std::uint64_t nextId_ = 1;
     bool stopRequested_ = false;

@@ -1,5 +1,8 @@
 #include "platform/RunLoop.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -116,6 +119,31 @@ TEST(RealClockRunLoop, WaitsForDueTimeAndWakesForPostedWork) {
     std::thread poster([&] { loop->post([&] { loop->stop(); }); });
     loop->run(); // would wait forever without the post waking it
     poster.join();
+
+    // A readable source wakes the loop, and its drain also runs after other work.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    int drains = 0;
+    std::string read;
+    const auto source = loop->addReadableSource(ends[0], [&] {
+        ++drains;
+        pollfd readable{ends[0], POLLIN, 0};
+        for (char byte = 0; poll(&readable, 1, 0) == 1 && ::read(ends[0], &byte, 1) == 1;) {
+            read.push_back(byte);
+            loop->stop();
+        }
+    });
+    std::thread writer([&] { EXPECT_EQ(write(ends[1], "x", 1), 1); });
+    loop->run(); // would wait forever without the source waking it
+    writer.join();
+    EXPECT_EQ(read, "x");
+    const int before = drains;
+    loop->post([&] { loop->stop(); });
+    loop->run();
+    EXPECT_GT(drains, before);
+    loop->removeReadableSource(source);
+    close(ends[0]);
+    close(ends[1]);
 }
 
 } // namespace
