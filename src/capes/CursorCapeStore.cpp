@@ -251,37 +251,34 @@ void CursorCapeStore::write(const PendingSave& save) {
 std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::string& languageCode,
                                                                     const std::string& styleCode,
                                                                     Frames frames) {
-    if (!capesDirectory_) {
+    const auto file = capeFile(languageCode, styleCode);
+    if (!file) {
         AppLog::error("CursorCapeStore load failed: capes directory unavailable");
         return std::nullopt;
     }
-    const std::string language = sanitizeComponent(lowercasedASCII(languageCode));
-    const std::string style = sanitizeComponent(lowercasedASCII(styleCode));
-    const std::string fileName = capeIdentifier(language, style) + ".cape";
-    const std::filesystem::path file = *capesDirectory_ / fileName;
-
-    if (!fileExists(file)) {
-        AppLog::info("CursorCapeStore load skipped: cape missing " + fileName);
+    if (!fileExists(*file)) {
+        AppLog::info("CursorCapeStore load skipped: cape missing " + file->filename().string());
         return std::nullopt;
     }
-    const auto refuse = [&](const std::string& reason) {
-        AppLog::error("CursorCapeStore load failed: cape exceeds limits " + file.string() +
-                      " reason=" + reason);
-        return std::nullopt;
-    };
-    auto bytes = readFileContents(file, limits_.maxFileBytes);
+    auto bytes = readFileContents(*file, limits_.maxFileBytes);
     if (!bytes) {
         if (bytes.failure().systemError == EFBIG) {
-            return refuse(bytes.error());
+            return refuseOverLimits(*file, bytes.error());
         }
-        AppLog::error("CursorCapeStore load failed: unreadable file " + file.string());
+        AppLog::error("CursorCapeStore load failed: unreadable file " + file->string());
         return std::nullopt;
     }
+    return readCape(*bytes, languageCode, styleCode, frames, *file);
+}
 
+std::optional<CursorCapeStore::CursorSet>
+CursorCapeStore::readCape(std::span<const std::uint8_t> bytes, const std::string& languageCode,
+                          const std::string& styleCode, Frames frames,
+                          const std::filesystem::path& file) const {
     PropertyListLimits plistLimits;
     plistLimits.maxBytes = limits_.maxFileBytes;
     plistLimits.maxDepth = maxCapeDepth;
-    auto root = PropertyListSerialization::parse(*bytes, plistLimits);
+    auto root = PropertyListSerialization::parse(bytes, plistLimits);
     const PropertyList::Dictionary* rootDictionary = root ? root->dictionaryValue() : nullptr;
     const PropertyList* cursorsValue = root ? root->find("Cursors") : nullptr;
     const PropertyList::Dictionary* cursors =
@@ -290,12 +287,14 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
         AppLog::error("CursorCapeStore load failed: malformed plist " + file.string());
         return std::nullopt;
     }
-    if (!isCompatible(*root, language, style)) {
-        AppLog::warn("CursorCapeStore load skipped: incompatible metadata " + fileName);
+    if (!isCompatible(*root, sanitizeComponent(lowercasedASCII(languageCode)),
+                      sanitizeComponent(lowercasedASCII(styleCode)))) {
+        AppLog::warn("CursorCapeStore load skipped: incompatible metadata " +
+                     file.filename().string());
         return std::nullopt;
     }
     if (cursors->size() > limits_.maxCursors) {
-        return refuse(std::to_string(cursors->size()) + " cursors");
+        return refuseOverLimits(file, std::to_string(cursors->size()) + " cursors");
     }
 
     CursorSet result;
@@ -303,7 +302,7 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
     for (const auto& [identifier, value] : *cursors) {
         auto payload = readCursor(identifier, value, frames, totalPixels);
         if (!payload) {
-            return refuse(payload.error());
+            return refuseOverLimits(file, payload.error());
         }
         if (*payload) {
             result.emplace(identifier, std::move(*payload.value()));
@@ -315,8 +314,15 @@ std::optional<CursorCapeStore::CursorSet> CursorCapeStore::loadCape(const std::s
         return std::nullopt;
     }
     AppLog::info("CursorCapeStore loaded " + file.string() + " cursors=" +
-                 std::to_string(result.size()) + " bytes=" + std::to_string(bytes->size()));
+                 std::to_string(result.size()) + " bytes=" + std::to_string(bytes.size()));
     return result;
+}
+
+std::nullopt_t CursorCapeStore::refuseOverLimits(const std::filesystem::path& file,
+                                                 const std::string& reason) {
+    AppLog::error("CursorCapeStore load failed: cape exceeds limits " + file.string() +
+                  " reason=" + reason);
+    return std::nullopt;
 }
 
 Result<std::optional<CursorPayload>> CursorCapeStore::readCursor(const std::string& identifier,

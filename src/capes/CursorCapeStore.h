@@ -14,6 +14,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace tolvane {
@@ -76,6 +77,11 @@ class CursorCapeStore {
     };
     std::optional<CursorSet> loadCape(const std::string& languageCode, const std::string& styleCode,
                                       Frames frames = Frames::decoded);
+    // The cape of a language and style from the bytes of its file, which the
+    // log names: what loadCape does once it has read the file.
+    std::optional<CursorSet> readCape(std::span<const std::uint8_t> bytes,
+                                      const std::string& languageCode, const std::string& styleCode,
+                                      Frames frames, const std::filesystem::path& file) const;
     // Deletes every cape file, drops the saves waiting to start and forgets what was saved.
     void removeAllCapes();
 
@@ -97,6 +103,9 @@ class CursorCapeStore {
     void write(const PendingSave& save);
     // The "Cursors" dictionary of a save: cursors without an encodable image are left out.
     static PropertyList::Dictionary buildCapeDictionary(const CursorSet& cursors);
+    // Logs why a cape is refused as a whole.
+    static std::nullopt_t refuseOverLimits(const std::filesystem::path& file,
+                                           const std::string& reason);
     static bool isCompatible(const PropertyList& root, const std::string& languageCode,
                              const std::string& styleCode);
     // One entry of "Cursors": nothing when it has no usable frame, a failure

@@ -346,16 +346,29 @@ Result<PropertyList> PropertyListSerialization::readFile(const std::filesystem::
 }
 
 Result<PropertyList::Dictionary>
-PropertyListSerialization::readDictionaryFile(const std::filesystem::path& path) {
-    auto root = readFile(path);
+PropertyListSerialization::parseDictionary(std::span<const std::uint8_t> bytes) {
+    auto root = parse(bytes);
     if (!root) {
         return root.failure();
     }
     auto* dictionary = root.value().dictionaryValue();
     if (dictionary == nullptr) {
-        return Failure{"property list root is not a dictionary: " + path.string()};
+        return Failure{"property list root is not a dictionary"};
     }
     return std::move(*dictionary);
+}
+
+Result<PropertyList::Dictionary>
+PropertyListSerialization::readDictionaryFile(const std::filesystem::path& path) {
+    auto bytes = readFileContents(path, PropertyListLimits{}.maxBytes);
+    if (!bytes) {
+        return bytes.failure();
+    }
+    auto dictionary = parseDictionary(bytes.value());
+    if (!dictionary) {
+        return Failure{dictionary.error() + ": " + path.string()};
+    }
+    return dictionary;
 }
 
 Result<void> PropertyListSerialization::writeFile(const PropertyList& value,

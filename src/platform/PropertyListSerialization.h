@@ -27,9 +27,12 @@ class PropertyListSerialization {
                                                        PropertyListFormat format,
                                                        const PropertyListLimits& limits = {});
 
+    // The root dictionary; a root of any other kind is a failure.
+    static Result<PropertyList::Dictionary> parseDictionary(std::span<const std::uint8_t> bytes);
+
     static Result<PropertyList> readFile(const std::filesystem::path& path,
                                          const PropertyListLimits& limits = {});
-    // The root dictionary of a file; a root of any other kind is a failure.
+    // The root dictionary of a file, read with parseDictionary.
     static Result<PropertyList::Dictionary> readDictionaryFile(const std::filesystem::path& path);
     // Serialises and writes with atomicWrite; the folder must exist.
     static Result<void> writeFile(const PropertyList& value, const std::filesystem::path& path,

@@ -1,5 +1,5 @@
-// The input is a cape file in Application Support, loaded with its frames
-// decoded and with only their headers checked.
+// The input is the bytes of a cape file, read with its frames decoded and
+// with only their headers checked, as a load does once it has read the file.
 #include "capes/CursorCapeStore.h"
 #include "fuzz/FuzzHome.h"
 
@@ -25,11 +25,14 @@ CapeLimits fuzzLimits() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto& home = fuzzing::FuzzHome::shared();
     static const CapeLimits limits = fuzzLimits();
-    static CursorCapeStore store(home.folders(), limits);
-    fuzzing::FuzzHome::write(*store.capeFile("en", "letter"), fuzzing::bytes(data, size));
+    static const CursorCapeStore store(home.folders(), limits);
+    static const auto file = *store.capeFile("en", "letter");
+    const auto bytes = fuzzing::bytes(data, size);
 
-    const auto decoded = store.loadCape("en", "letter", CursorCapeStore::Frames::decoded);
-    const auto headers = store.loadCape("en", "letter", CursorCapeStore::Frames::headersChecked);
+    const auto decoded =
+        store.readCape(bytes, "en", "letter", CursorCapeStore::Frames::decoded, file);
+    const auto headers =
+        store.readCape(bytes, "en", "letter", CursorCapeStore::Frames::headersChecked, file);
     // A frame that decodes has a sound header, so a cape that loads decoded
     // loads with headers checked, and holds no cursor that the other lacks.
     if (decoded && !headers) {

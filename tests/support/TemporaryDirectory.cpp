@@ -8,8 +8,9 @@
 
 namespace tolvane::testing {
 
-TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-test-XXXXXX").string();
+TemporaryDirectory::TemporaryDirectory(const std::filesystem::path& parent,
+                                       const std::string& prefix) {
+    std::string pattern = (parent / (prefix + "XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (mkdtemp(buffer.data()) == nullptr) {

@@ -5,11 +5,14 @@
 
 namespace tolvane::testing {
 
-// A fresh folder under the system's temporary directory, removed with
-// everything in it when the object goes.
+// A fresh folder, by default under the system's temporary directory,
+// removed with everything in it when the object goes.
 class TemporaryDirectory {
 public:
-    TemporaryDirectory();
+    TemporaryDirectory() : TemporaryDirectory(std::filesystem::temp_directory_path()) {}
+    // <parent>/<prefix>XXXXXX, the Xs made unique.
+    explicit TemporaryDirectory(const std::filesystem::path& parent,
+                                const std::string& prefix = "tolvane-test-");
     ~TemporaryDirectory();
     TemporaryDirectory(const TemporaryDirectory&) = delete;
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
