@@ -3,6 +3,7 @@
 #include "platform/FileIO.h"
 #include "updates/UpdateFeed.h"
 
+#include <csignal>
 #include <exception>
 #include <httplib.h>
 #include <thread>
@@ -30,6 +31,12 @@ Result<std::string> FeedFetcher::readFile(const FeedLocation& location) {
 }
 
 Result<std::string> FeedFetcher::download(const FeedLocation& location, FeedRead& read) {
+    // The client writes without MSG_NOSIGNAL: a request stopped (or a server
+    // that hung up) while it is being sent would raise SIGPIPE and end the
+    // whole program, in the middle of a quit at worst. A failed write is
+    // enough; the process never wants the signal.
+    static const bool pipeSignalIgnored = std::signal(SIGPIPE, SIG_IGN) != SIG_ERR;
+    (void)pipeSignalIgnored;
     httplib::Client client(location.host(), location.port());
     client.set_connection_timeout(connectionTimeoutSeconds);
     client.set_read_timeout(readTimeoutSeconds);
