@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/ProcessEntry.h"
 #include "app/TolvaneTrayApp.h"
 #include "desk/Desk.h"
@@ -9,6 +10,7 @@
 #include "platform/sim/SimStandardCursors.h"
 #include "updates/FeedUpdater.h"
 
+#include <iostream>
 #include <memory>
 #include <unistd.h>
 
@@ -34,14 +36,58 @@ std::filesystem::path sessionHome(const Environment& environment) {
     return std::filesystem::path(dataHome) / "tolvane" / "session";
 }
 
+// Answers --help, --version and a command line it cannot read; none when the
+// program is to run.
+std::optional<int> answerWithoutRunning(const std::string& programName,
+                                        const Result<CommandLine>& commandLine) {
+    if (!commandLine) {
+        std::cerr << programName << ": " << commandLine.error() << "\n"
+                  << commandLineUsage(programName);
+        return 2;
+    }
+    switch (commandLine->action) {
+    case CommandLine::Action::help:
+        std::cout << commandLineUsage(programName);
+        return 0;
+    case CommandLine::Action::version:
+        std::cout << "Tolvane " << FeedUpdater::applicationVersion().text() << "\n";
+        return 0;
+    case CommandLine::Action::run:
+    case CommandLine::Action::restore:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// What a start-up does before anything else, without the rest of a launch:
+// every system cursor back to the window server's own.
+int restoreSystemCursors(CGSRuntime& runtime) {
+    auto connection = runtime.mainConnectionID();
+    const bool restored = connection && runtime.hardResetSystemCursors(*connection, TolvaneTrayApp::maxTrackedCursorID);
+    AppLog::info("Restore of the system cursors requested on the command line: " +
+                 std::string(restored ? "done" : "failed"));
+    AppLog::flush();
+    std::cout << (restored ? "The system's own cursors are back.\n"
+                           : "The window server did not take the restore; see the log.\n");
+    return restored ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv, argv + argc);
+    const std::string programName = std::filesystem::path(arguments.at(0)).filename().string();
+    const Result<CommandLine> commandLine =
+        parseCommandLine(std::vector<std::string>(arguments.begin() + 1, arguments.end()));
+    if (auto status = answerWithoutRunning(programName, commandLine)) {
+        return *status;
+    }
+
     keepFreedPixelMemoryForReuse();
     // Before any thread exists, so that every thread inherits the mask.
     blockTerminationSignals();
 
-    ProcessContext context{Environment::process(), std::vector<std::string>(argv, argv + argc),
+    ProcessContext context{Environment::process(), arguments,
                            [](int descriptor) { return isatty(descriptor) == 1; },
                            currentDirectory()};
     SimSession::Options options;
@@ -55,6 +101,9 @@ int main(int argc, char** argv) {
     }
     SimSession session(options);
 
+    if (commandLine->action == CommandLine::Action::restore) {
+        return restoreSystemCursors(CGSRuntime::shared());
+    }
     PosixProcessLauncher launcher;
     if (relaunchDetachedIfNeeded(context, launcher, *session.workspace())) {
         return 0;

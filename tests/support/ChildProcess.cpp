@@ -60,7 +60,7 @@ ChildProcess ChildProcess::start(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, output.c_str(),
-                                     O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     pid_t pid = -1;
     const int error = posix_spawnp(&pid, argumentCopies.front().c_str(), &actions, nullptr,
