@@ -103,6 +103,8 @@ TEST_F(MenuTest, TheMenuShowsTheSettings) {
     EXPECT_EQ(outline().find("German [DE]"), std::string::npos);
 }
 
+// What the items do to the pointer (the style's badge, the mirrored arrow),
+// the soak checks after every step.
 TEST_F(MenuTest, StylesAndLeftHandednessStartAfreshAndTheOtherItemsDoTheirJob) {
     launch();
     unsigned resets = hardResets();
@@ -112,15 +114,11 @@ TEST_F(MenuTest, StylesAndLeftHandednessStartAfreshAndTheOtherItemsDoTheirJob) {
     // The letter-badge cape is gone; the one file is the new style's.
     EXPECT_EQ(capeFiles(), 1u);
     EXPECT_TRUE(std::filesystem::exists(*capes.capesDirectory() / "com.tolvane.en.dotbadge.cape"));
-    EXPECT_GT(displayedPixelsOf(fillOf(CursorStyle::dotBadge, "en")), 0);
 
     resets = hardResets();
     ASSERT_TRUE(choose({"Left-handed cursor"}));
     EXPECT_NE(outline().find("✓ Left-handed cursor\n"), std::string::npos);
     EXPECT_EQ(hardResets(), resets + 1);
-    // The arrow points the other way: its hot spot is on the right of the image.
-    auto arrow = server.registeredCursor(TVWS_SCOPE_GLOBAL, "com.apple.cursor.0");
-    EXPECT_GT(arrow->hotSpot.x, arrow->size.width / 2);
     const Lines lines = takeLines();
     for (const char* line : {"[INFO] Style changed globally: style=dotBadge",
                              "[INFO] Cape cache invalidated; next apply will rebuild all payloads",
@@ -128,7 +126,6 @@ TEST_F(MenuTest, StylesAndLeftHandednessStartAfreshAndTheOtherItemsDoTheirJob) {
         EXPECT_TRUE(contains(lines, line)) << line;
     }
 
-    // What the other items do to the pointer, the soak checks at every step.
     ASSERT_TRUE(choose({"Check for Updates..."}));
     EXPECT_EQ(updater_->userChecks, 1);
 }

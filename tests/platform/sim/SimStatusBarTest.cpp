@@ -1,26 +1,11 @@
-// The menu outline, check marks, key equivalents, submenus and disabled items
-// are pinned by the application's menu tests (tests/app).
+// The status title, the menu outline, check marks, key equivalents, submenus
+// and disabled items are pinned by the application's menu tests (tests/app).
 #include "platform/sim/SimStatusBar.h"
 
 #include <gtest/gtest.h>
 
 namespace tolvane {
 namespace {
-
-void nothing(MenuItem&) {}
-
-TEST(SimStatusBarTest, StatusItemsShowATitleAndOwnTheirMenu) {
-    SimStatusBar bar;
-    auto item = bar.statusItem(StatusBar::variableLength);
-    item->button()->setTitle("TV");
-    item->setMenu(Menu::create());
-    item->menu()->addItem(MenuItem::create("Quit", nothing, "q"));
-    EXPECT_EQ(bar.items().front()->button()->title(), "TV");
-    EXPECT_EQ(bar.items().front()->menu()->itemWithTitle("Quit")->keyEquivalent(), "q");
-    auto other = bar.statusItem(20);
-    bar.removeStatusItem(item);
-    EXPECT_EQ(bar.items(), std::vector<std::shared_ptr<StatusItem>>{other});
-}
 
 TEST(SimStatusBarTest, ChoosingAnEnabledItemRunsItsActionWithTheItemAsSender) {
     std::vector<std::string> chosen;
