@@ -1,11 +1,11 @@
-// The X11 desktop's services on a private Xvfb whose keymap holds three
+// The X11 desktop session on a private Xvfb whose keymap holds three
 // layouts, driven the way a user and other clients would drive them.
 #include <gtest/gtest.h>
 
-#include "platform/x11/X11Display.h"
-#include "platform/x11/X11EventServices.h"
-#include "platform/x11/X11InputSourceServices.h"
+#include "accessibility/CursorAccessibilityAppearanceController.h"
+#include "platform/x11/X11Session.h"
 #include "support/LogCapture.h"
+#include "support/TemporaryDirectory.h"
 #include "support/XvfbDisplay.h"
 
 #include <X11/XKBlib.h>
@@ -15,6 +15,7 @@
 
 using namespace tolvane;
 using tolvane::testing::LogCapture;
+using tolvane::testing::TemporaryDirectory;
 using tolvane::testing::XvfbDisplay;
 
 namespace {
@@ -59,17 +60,31 @@ std::vector<std::string> identifiers(const std::vector<InputSource>& sources) {
     return result;
 }
 
+std::size_t linesContaining(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    }));
+}
+
 TEST(X11DesktopTest, LayoutsAreListedSelectedFollowedAndKeysResetTheIdleTime) {
     XvfbDisplay::Options options;
     options.keyboardLayouts = {"us", "ru", "de(neo)"};
     XvfbDisplay server(options);
     LogCapture log;
-    auto loop = RunLoop::create(std::make_shared<RealClock>());
-    auto display = X11Display::open(loop, Environment::process());
-    ASSERT_TRUE(display);
-    const XkbLayoutRegistry registry;
-    X11InputSourceServices sources(*display, registry);
-    X11EventServices events(*display);
+    const TemporaryDirectory home;
+    EnvironmentMap environment = Environment::process().values();
+    environment["HOME"] = home.path().string();
+    environment["XDG_CONFIG_HOME"] = (home / "config").string();
+    environment["XDG_CACHE_HOME"] = (home / "cache").string();
+    environment.erase("WAYLAND_DISPLAY");
+    environment.erase("XDG_SESSION_TYPE");
+    ASSERT_TRUE(X11Session::usability(Environment(environment)));
+    auto session = X11Session::open({Environment(environment), nullptr, "com.tolvane.app",
+                                     "Tolvane", home / "bin" / "tolvane"});
+    ASSERT_TRUE(session);
+    RunLoop& loop = *session->loop();
+    X11InputSourceServices& sources = *session->inputSources();
+    X11EventServices& events = *session->events();
     OtherClient other(server.name());
 
     // Three layouts in group order, named and given languages by the registry.
@@ -85,23 +100,23 @@ TEST(X11DesktopTest, LayoutsAreListedSelectedFollowedAndKeysResetTheIdleTime) {
 
     // Selecting locks the group, and the change comes back as a notification.
     EXPECT_EQ(sources.selectInputSource(list->at(1)), InputSourceServices::noErr);
-    ASSERT_TRUE(runUntil(*loop, [&] { return notifications == 1; }));
+    ASSERT_TRUE(runUntil(loop, [&] { return notifications == 1; }));
     EXPECT_EQ(other.group(), 1);
     EXPECT_EQ(sources.currentKeyboardInputSource()->sourceID, "xkb:ru");
 
     // Another client's switch is seen too.
     other.lockGroup(2);
-    ASSERT_TRUE(runUntil(*loop, [&] { return notifications == 2; }));
+    ASSERT_TRUE(runUntil(loop, [&] { return notifications == 2; }));
     EXPECT_EQ(sources.currentKeyboardInputSource()->sourceID, "xkb:de(neo)");
 
     // A key resets the keyboard idle time, a modifier the modifier idle time.
     ASSERT_TRUE(events.readsKeyboard());
-    ASSERT_TRUE(runUntil(*loop, [&] { return events.secondsSinceLastEventType(EventType::keyDown) > 0.05; }));
+    ASSERT_TRUE(runUntil(loop, [&] { return events.secondsSinceLastEventType(EventType::keyDown) > 0.05; }));
     other.typeKey("a");
-    ASSERT_TRUE(runUntil(*loop, [&] { return events.secondsSinceLastEventType(EventType::keyDown) < 0.05; }));
+    ASSERT_TRUE(runUntil(loop, [&] { return events.secondsSinceLastEventType(EventType::keyDown) < 0.05; }));
     EXPECT_GT(events.secondsSinceLastEventType(EventType::flagsChanged), 0.05);
     other.typeKey("Shift_L");
-    ASSERT_TRUE(runUntil(*loop, [&] { return events.secondsSinceLastEventType(EventType::flagsChanged) < 0.05; }));
+    ASSERT_TRUE(runUntil(loop, [&] { return events.secondsSinceLastEventType(EventType::flagsChanged) < 0.05; }));
     for (const std::string& line : log.lines()) {
         EXPECT_EQ(line.find("keycode"), std::string::npos) << line;
     }
@@ -109,18 +124,14 @@ TEST(X11DesktopTest, LayoutsAreListedSelectedFollowedAndKeysResetTheIdleTime) {
     // A desktop that puts its own layout back: the sources stay, selecting ends, said once.
     EXPECT_EQ(sources.selectInputSource(sources.inputSourceList({}, false)->at(0)),
               InputSourceServices::noErr);
-    ASSERT_TRUE(runUntil(*loop, [&] { return other.group() == 0; }));
+    ASSERT_TRUE(runUntil(loop, [&] { return other.group() == 0; }));
     other.lockGroup(2);
-    ASSERT_TRUE(runUntil(*loop, [&] { return !sources.selectionAvailable(); }));
+    ASSERT_TRUE(runUntil(loop, [&] { return !sources.selectionAvailable(); }));
     EXPECT_EQ(sources.currentKeyboardInputSource()->sourceID, "xkb:de(neo)");
     EXPECT_EQ(sources.currentKeyboardInputSource()->isSelectCapable, false);
     EXPECT_EQ(sources.selectInputSource(*sources.currentKeyboardInputSource()),
               InputSourceServices::paramErr);
-    const auto lines = log.lines();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
-                  return line.find("the desktop put the keyboard layout back") != std::string::npos;
-              }),
-              1);
+    EXPECT_EQ(linesContaining(log.lines(), "the desktop put the keyboard layout back"), 1U);
 
     // The mouse: a move at the pointer's own position leaves it there.
     const Point before = events.mouseLocation();
@@ -130,6 +141,44 @@ TEST(X11DesktopTest, LayoutsAreListedSelectedFollowedAndKeysResetTheIdleTime) {
     EXPECT_TRUE(events.postMouseEvent(
         {EventType::mouseMoved, {before.x, screens.front().size.height - before.y}}));
     EXPECT_EQ(events.mouseLocation(), before);
+
+    // The user's files: preferences under XDG_CONFIG_HOME, the application's own under XDG_CACHE_HOME.
+    ASSERT_TRUE(session->defaults()->setObject("primary", PropertyList(std::string("xkb:us"))));
+    EXPECT_TRUE(std::filesystem::is_regular_file(home / "config" / "tolvane" / "com.tolvane.app.plist"));
+    EXPECT_EQ(session->defaults()->stringForKey("primary"), "xkb:us");
+    EXPECT_EQ(session->folders()->applicationFilesDirectory(), home / "cache" / "tolvane");
+
+    // No Accessibility pointer colours on X11: nothing to override, nothing written.
+    CursorAccessibilityAppearanceController accessibility(
+        *session->preferenceDomain("com.apple.universalaccess"), *session->folders());
+    EXPECT_FALSE(accessibility.activateSystemCursorAppearanceIfNeeded());
+    EXPECT_EQ(linesContaining(log.lines(), "already standard; no override needed"), 1U);
+    EXPECT_FALSE(std::filesystem::exists(home / "cache"));
+
+    // The status title reaches the log once, whatever the number of readings.
+    auto item = session->statusBar().statusItem(StatusBar::variableLength);
+    item->button()->setTitle("RU");
+    ASSERT_TRUE(runUntil(loop, [&] { return linesContaining(log.lines(), "Status title: RU") == 1; }));
+    loop.advance(1.5);
+    EXPECT_EQ(linesContaining(log.lines(), "Status title: RU"), 1U);
+
+    // An alert is answered as Cancel, in the log.
+    Alert alert{"Reset the pointer?", "", AlertStyle::warning, {"Reset", "Cancel"}, {}};
+    EXPECT_EQ(session->application().runModal(alert), Alert::secondButtonReturn);
+    EXPECT_EQ(linesContaining(log.lines(), "answered Cancel: Reset the pointer?"), 1U);
+}
+
+TEST(X11DesktopTest, WaylandAndMissingDisplaysAreRefusedWithAReason) {
+    const auto refusal = [](EnvironmentMap environment) {
+        auto usable = X11Session::usability(Environment(std::move(environment)));
+        return usable ? std::string("usable") : usable.error();
+    };
+    EXPECT_NE(refusal({{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}}).find("Wayland session"),
+              std::string::npos);
+    EXPECT_NE(refusal({{"DISPLAY", ":0"}, {"XDG_SESSION_TYPE", "wayland"}}).find("Wayland session"),
+              std::string::npos);
+    EXPECT_EQ(refusal({}), "DISPLAY is not set: there is no X11 display to use");
+    EXPECT_EQ(refusal({{"DISPLAY", ":999999"}}), "the X11 display :999999 does not answer");
 }
 
 } // namespace
