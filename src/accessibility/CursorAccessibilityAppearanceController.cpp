@@ -47,8 +47,8 @@ CursorAccessibilityAppearanceController::CursorAccessibilityAppearanceController
     : accessibility_(accessibility), now_(std::move(now)),
       preferencesPlistURL_(folders.preferencesDirectory() /
                            (std::string(preferencesDomain) + ".plist")) {
-    if (auto applicationSupport = folders.applicationSupportDirectory()) {
-        backupURL_ = *applicationSupport / "Tolvane" / backupFileName;
+    if (auto applicationFiles = folders.applicationFilesDirectory()) {
+        backupURL_ = *applicationFiles / backupFileName;
     }
 }
 

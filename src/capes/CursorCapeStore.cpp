@@ -74,12 +74,12 @@ CursorCapeStore::CursorCapeStore(const UserFolders& folders, CapeLimits limits,
                                  std::shared_ptr<SerialQueue> queue)
     : limits_(limits),
       queue_(queue ? std::move(queue) : std::make_shared<SerialQueue>("com.tolvane.cape.store")) {
-    auto applicationSupport = folders.applicationSupportDirectory();
-    if (!applicationSupport) {
+    auto applicationFiles = folders.applicationFilesDirectory();
+    if (!applicationFiles) {
         AppLog::error("CursorCapeStore init failed: Application Support directory unavailable");
         return;
     }
-    const std::filesystem::path directory = *applicationSupport / "Tolvane" / "capes";
+    const std::filesystem::path directory = *applicationFiles / "capes";
     std::error_code error;
     std::filesystem::create_directories(directory, error);
     if (error || !std::filesystem::is_directory(directory)) {

@@ -30,8 +30,8 @@ std::optional<float> validScale(const PropertyList::Dictionary& stored, const ch
 } // namespace
 
 CursorScaleBackup::CursorScaleBackup(const UserFolders& folders) {
-    if (auto applicationSupport = folders.applicationSupportDirectory()) {
-        path_ = *applicationSupport / "Tolvane" / backupFileName;
+    if (auto applicationFiles = folders.applicationFilesDirectory()) {
+        path_ = *applicationFiles / backupFileName;
     }
 }
 

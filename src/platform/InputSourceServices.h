@@ -34,6 +34,13 @@ struct InputSourceFilter {
     std::optional<bool> isSelectCapable;
     std::optional<bool> isEnabled;
     std::optional<std::string> sourceID;
+
+    bool matches(const InputSource& source) const {
+        return (!category || source.category == *category) &&
+               (!isSelectCapable || source.isSelectCapable == *isSelectCapable) &&
+               (!isEnabled || source.isEnabled == *isEnabled) &&
+               (!sourceID || source.sourceID == *sourceID);
+    }
 };
 
 // The text input source services and their change notification.

@@ -14,7 +14,14 @@ class UserFolders {
     // The user's Application Support folder; none when the platform names none.
     virtual std::optional<std::filesystem::path> applicationSupportDirectory() const = 0;
 
-    std::filesystem::path preferencesDirectory() const {
+    // This application's own files (capes, backups); none when the platform
+    // names no Application Support folder.
+    virtual std::optional<std::filesystem::path> applicationFilesDirectory() const {
+        auto support = applicationSupportDirectory();
+        return support ? std::optional(*support / "Tolvane") : std::nullopt;
+    }
+    // Where applications' preference files are kept.
+    virtual std::filesystem::path preferencesDirectory() const {
         return homeDirectory() / "Library" / "Preferences";
     }
     std::filesystem::path launchAgentsDirectory() const {

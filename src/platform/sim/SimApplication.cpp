@@ -2,41 +2,13 @@
 
 namespace tolvane {
 
-int SimApplication::run() {
-    // Launching finishes before the loop handles anything, a signal already
-    // pending included: termination then undoes a launch that has run, never
-    // the other way round.
-    if (!terminated_) {
-        launched_ = true;
-        if (delegate_ != nullptr) {
-            delegate_->applicationDidFinishLaunching();
-        }
-    }
-    if (!terminated_) {
-        loop_->run();
-    }
-    return 0;
-}
-
-void SimApplication::terminate() {
-    ++terminationRequests_;
-    if (terminated_) {
-        return;
-    }
-    terminated_ = true;
-    if (delegate_ != nullptr) {
-        delegate_->applicationWillTerminate();
-    }
-    loop_->stop();
-}
-
 ModalResponse SimApplication::runModal(Alert& alert) {
     PresentedAlert presented{alert, Alert::firstButtonReturn};
     if (responder_) {
         AlertResponder responder = responder_; // it may replace itself
         presented.response = responder(alert);
     }
-    if (terminated_) {
+    if (hasTerminated()) {
         presented.response = 0; // the alert went with the application, unanswered
     }
     presentedAlerts_.push_back(std::move(presented));

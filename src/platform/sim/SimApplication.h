@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/Application.h"
-#include "platform/RunLoop.h"
+#include "platform/RunLoopApplication.h"
 
 #include <functional>
 #include <memory>
@@ -13,7 +12,7 @@ namespace tolvane {
 
 // The shared application of the simulated session, driven by a RunLoop.
 // Alerts are answered by a scripted responder standing in for the user.
-class SimApplication final : public Application {
+class SimApplication final : public RunLoopApplication {
   public:
     // Plays the user in front of a modal alert: may edit the alert's text
     // field and returns the response of the button it clicks.
@@ -25,20 +24,11 @@ class SimApplication final : public Application {
         ModalResponse response = 0;
     };
 
-    explicit SimApplication(std::shared_ptr<RunLoop> loop) : loop_(std::move(loop)) {}
+    using RunLoopApplication::RunLoopApplication;
 
-    void setDelegate(ApplicationDelegate* delegate) override { delegate_ = delegate; }
-    void setActivationPolicy(ActivationPolicy policy) override { policy_ = policy; }
-    int run() override;
-    void terminate() override;
     ModalResponse runModal(Alert& alert) override;
     void beep() override { ++beeps_; }
 
-    ApplicationDelegate* delegate() const { return delegate_; }
-    ActivationPolicy activationPolicy() const { return policy_; }
-    bool hasFinishedLaunching() const { return launched_; }
-    bool hasTerminated() const { return terminated_; }
-    int terminationRequests() const { return terminationRequests_; }
     int beepCount() const { return beeps_; }
 
     // Without a responder the user presses Return: the first button, the
@@ -51,12 +41,6 @@ class SimApplication final : public Application {
     const std::vector<PresentedAlert>& presentedAlerts() const { return presentedAlerts_; }
 
   private:
-    std::shared_ptr<RunLoop> loop_;
-    ApplicationDelegate* delegate_ = nullptr;
-    ActivationPolicy policy_ = ActivationPolicy::regular;
-    bool launched_ = false;
-    bool terminated_ = false;
-    int terminationRequests_ = 0;
     int beeps_ = 0;
     AlertResponder responder_;
     std::vector<PresentedAlert> presentedAlerts_;

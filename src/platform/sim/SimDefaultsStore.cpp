@@ -10,18 +10,7 @@ SimDefaultsStore::update(const std::function<bool(PropertyList::Dictionary&)>& c
         return Failure{"cannot write " + plistPath().string() + ": No space left on device",
                        ENOSPC};
     }
-    return file_.update(change);
-}
-
-Result<void> SimDefaultsStore::setObject(const std::string& key, const PropertyList& value) {
-    return update([&](PropertyList::Dictionary& stored) {
-        stored.insert_or_assign(key, value);
-        return true;
-    });
-}
-
-Result<void> SimDefaultsStore::removeObject(const std::string& key) {
-    return update([&](PropertyList::Dictionary& stored) { return stored.erase(key) > 0; });
+    return PropertyListDefaultsStore::update(change);
 }
 
 } // namespace tolvane

@@ -11,17 +11,10 @@ bool isSelectableKeyboardSource(const InputSource& source) {
            source.isEnabled == true && source.isSelectCapable == true;
 }
 
-bool matches(const InputSource& source, const InputSourceFilter& filter) {
-    return (!filter.category || source.category == *filter.category) &&
-           (!filter.isSelectCapable || source.isSelectCapable == *filter.isSelectCapable) &&
-           (!filter.isEnabled || source.isEnabled == *filter.isEnabled) &&
-           (!filter.sourceID || source.sourceID == *filter.sourceID);
-}
-
 } // namespace
 
 SimInputSourceServices::SimInputSourceServices(std::shared_ptr<RunLoop> loop)
-    : loop_(std::move(loop)) {}
+    : observers_(std::move(loop)) {}
 
 InputSource SimInputSourceServices::keyboardSource(
     std::optional<std::string> sourceID, std::optional<std::string> localizedName,
@@ -150,7 +143,7 @@ SimInputSourceServices::inputSourceList(const InputSourceFilter& filter, bool in
     }
     std::vector<InputSource> list;
     for (const auto& source : installed_) {
-        if ((includeAllInstalled || source.isEnabled == true) && matches(source, filter)) {
+        if ((includeAllInstalled || source.isEnabled == true) && filter.matches(source)) {
             list.push_back(source);
         }
     }
@@ -181,36 +174,16 @@ std::int32_t SimInputSourceServices::selectInputSource(const InputSource& source
 
 InputSourceServices::ObserverID
 SimInputSourceServices::addSelectedKeyboardInputSourceObserver(std::function<void()> observer) {
-    ObserverID id = registry_->nextID++;
-    registry_->observers.emplace(id, std::move(observer));
-    return id;
+    return observers_.add(std::move(observer));
 }
 
 void SimInputSourceServices::removeObserver(ObserverID observer) {
-    registry_->observers.erase(observer);
+    observers_.remove(observer);
 }
 
 void SimInputSourceServices::postNotification() {
     ++notificationsPosted_;
-    loop_->post([weakRegistry = std::weak_ptr<ObserverRegistry>(registry_)] {
-        auto registry = weakRegistry.lock();
-        if (!registry) {
-            return;
-        }
-        // Observers added while delivering wait for the next notification;
-        // one removed meanwhile is not called.
-        std::vector<ObserverID> ids;
-        for (const auto& entry : registry->observers) {
-            ids.push_back(entry.first);
-        }
-        for (ObserverID id : ids) {
-            auto found = registry->observers.find(id);
-            if (found != registry->observers.end()) {
-                auto observer = found->second;
-                observer();
-            }
-        }
-    });
+    observers_.post();
 }
 
 } // namespace tolvane

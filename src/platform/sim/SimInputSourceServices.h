@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/InputSourceServices.h"
+#include "platform/NotificationObservers.h"
 #include "platform/RunLoop.h"
 
 #include <map>
@@ -67,7 +68,7 @@ class SimInputSourceServices final : public InputSourceServices {
     const std::vector<InputSource>& installedSources() const { return installed_; }
     // Identifiers of the sources the application asked to select, in order.
     const std::vector<std::string>& selectionRequests() const { return selectionRequests_; }
-    std::size_t observerCount() const { return registry_->observers.size(); }
+    std::size_t observerCount() const { return observers_.size(); }
     int notificationsPosted() const { return notificationsPosted_; }
 
     std::optional<InputSource> currentKeyboardInputSource() override;
@@ -78,19 +79,12 @@ class SimInputSourceServices final : public InputSourceServices {
     void removeObserver(ObserverID observer) override;
 
   private:
-    // Shared with the notifications in flight, which may outlive the services.
-    struct ObserverRegistry {
-        std::map<ObserverID, std::function<void()>> observers;
-        ObserverID nextID = 1;
-    };
-
     const InputSource* findSelectable(const std::string& sourceID) const;
     // Makes the source current; true when the current source changed.
     bool makeCurrent(std::uint64_t handle);
     void postNotification();
 
-    std::shared_ptr<RunLoop> loop_;
-    std::shared_ptr<ObserverRegistry> registry_ = std::make_shared<ObserverRegistry>();
+    NotificationObservers observers_;
     std::vector<InputSource> installed_;
     std::optional<std::uint64_t> currentHandle_;
     std::uint64_t nextHandle_ = 1;

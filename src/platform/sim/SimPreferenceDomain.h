@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/PreferenceDomain.h"
-#include "platform/sim/PropertyListDictionaryFile.h"
+#include "platform/PropertyListDictionaryFile.h"
 
 #include <map>
 #include <set>

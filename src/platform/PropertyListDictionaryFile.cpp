@@ -1,4 +1,4 @@
-#include "platform/sim/PropertyListDictionaryFile.h"
+#include "platform/PropertyListDictionaryFile.h"
 
 #include "platform/PropertyListSerialization.h"
 

@@ -1,0 +1,44 @@
+#include "platform/x11/X11ErrorTrap.h"
+
+namespace tolvane {
+
+namespace {
+
+// The innermost trap; Xlib calls the handler on the thread that made the request.
+thread_local X11ErrorTrap* innermost = nullptr;
+
+} // namespace
+
+X11ErrorTrap::X11ErrorTrap(Display* display) : display_(display), outer_(innermost) {
+    // Errors of earlier requests belong to whoever made them, not to this trap.
+    XSync(display_, False);
+    innermost = this;
+    previousHandler_ = XSetErrorHandler(&X11ErrorTrap::record);
+}
+
+X11ErrorTrap::~X11ErrorTrap() {
+    XSync(display_, False);
+    XSetErrorHandler(previousHandler_);
+    innermost = outer_;
+}
+
+int X11ErrorTrap::errorCode() {
+    XSync(display_, False);
+    return errorCode_;
+}
+
+int X11ErrorTrap::record(Display* display, XErrorEvent* error) {
+    X11ErrorTrap* trap = innermost;
+    if (trap == nullptr || trap->display_ != display) {
+        // Another connection's error: its own handler decides.
+        return trap != nullptr && trap->previousHandler_ != nullptr
+                   ? trap->previousHandler_(display, error)
+                   : 0;
+    }
+    if (trap->errorCode_ == Success) {
+        trap->errorCode_ = error->error_code;
+    }
+    return 0;
+}
+
+} // namespace tolvane
