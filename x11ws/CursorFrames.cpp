@@ -84,9 +84,12 @@ bool CursorFrames::shows(const XFixesCursorImage& displayed) const {
             return false;
         }
         const std::vector<std::uint32_t> pixels = packedPixels(frame.image.get());
-        // The server's pixels arrive one per unsigned long: compare values.
+        // The server's pixels arrive one per unsigned long, sign-extended on
+        // 64-bit systems: only the low 32 bits are the pixel.
         return std::equal(pixels.begin(), pixels.end(), displayed.pixels,
-                          [](std::uint32_t own, unsigned long shown) { return own == shown; });
+                          [](std::uint32_t own, unsigned long shown) {
+                              return own == static_cast<std::uint32_t>(shown);
+                          });
     });
 }
 
