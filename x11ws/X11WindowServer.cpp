@@ -89,9 +89,18 @@ void X11WindowServer::handleDisplayedCursor(Atom name) {
         return;
     }
     const DisplayedCursor displayed = displayedCursor();
-    if (displayed && displayed->atom == name && !installed->second->frames().shows(*displayed)) {
-        installed->second->install(installed->first);
+    if (!displayed || displayed->atom != name || installed->second->frames().shows(*displayed)) {
+        reinstalled_.reset();
+        return;
     }
+    // Once is enough: a server that shows our cursor otherwise than we drew it
+    // would answer every install with another notification.
+    if (reinstalled_ == installed->first) {
+        x11log("the server shows " + installed->first + " otherwise than installed; leaving it");
+        return;
+    }
+    reinstalled_ = installed->first;
+    installed->second->install(installed->first);
 }
 
 const std::string& X11WindowServer::atomName(Atom atom) {

@@ -105,6 +105,8 @@ class X11WindowServer {
     // What each theme name last got from us, put up again when a client
     // loads the theme's own under that name later.
     std::map<std::string, std::shared_ptr<const UploadedCursor>> installed_;
+    // The name installed again at the last notification.
+    std::optional<std::string> reinstalled_;
     std::map<Atom, std::string> atomNames_;
     std::int32_t seed_ = 1;
     int hideCount_ = 0;
