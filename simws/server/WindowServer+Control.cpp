@@ -1,5 +1,5 @@
 // What tests and the desktop front end may read and change.
-#include "server/SystemCursorTable.h"
+#include "systemcursors/SystemCursorTable.h"
 #include "server/WindowServer.h"
 
 namespace tolvane {

@@ -1,5 +1,5 @@
 // The cursor functions of the window server's private interface.
-#include "server/SystemCursorTable.h"
+#include "systemcursors/SystemCursorTable.h"
 #include "server/WindowServer.h"
 
 #include <algorithm>

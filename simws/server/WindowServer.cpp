@@ -1,7 +1,7 @@
 #include "server/WindowServer.h"
 
 #include "server/SystemArtwork.h"
-#include "server/SystemCursorTable.h"
+#include "systemcursors/SystemCursorTable.h"
 
 namespace tolvane {
 

@@ -95,6 +95,9 @@ CGSRuntime::CGSRuntime(std::vector<void*> handles, std::shared_ptr<EventServices
           handles, {"CGSGetGlobalCursorData", "SLSGetGlobalCursorData"})),
       currentCursorSeedFn(loadSymbol<CGSCurrentCursorSeedFunction>(
           handles, {"CGSCurrentCursorSeed", "SLSCurrentCursorSeed"})),
+      connectionDescriptorFn(loadSymbol<TVX11ConnectionDescriptorFunction>(
+          handles, {"tvx11_connection_descriptor"})),
+      dispatchFn(loadSymbol<TVX11DispatchFunction>(handles, {"tvx11_dispatch"})),
       searchHandles_(std::move(handles)), eventServices_(std::move(eventServices)) {
     AppLog::info("CGSRuntime initialized. handles=" + std::to_string(searchHandles_.size()) +
                  flag("main", mainConnectionIDFn) + flag("register", registerCursorWithImagesFn) +
@@ -131,6 +134,16 @@ std::optional<std::int32_t> CGSRuntime::mainConnectionID() const {
         return std::nullopt;
     }
     return connectionID;
+}
+
+int CGSRuntime::connectionDescriptor() const {
+    return connectionDescriptorFn != nullptr ? connectionDescriptorFn() : -1;
+}
+
+void CGSRuntime::dispatchConnection() const {
+    if (dispatchFn != nullptr) {
+        dispatchFn();
+    }
 }
 
 } // namespace tolvane

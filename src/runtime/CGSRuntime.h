@@ -14,15 +14,20 @@ namespace tolvane {
 
 class EventServices;
 
+// Which window-server library the process-wide runtime binds on this platform.
+enum class WindowServerLibrary { simulated, x11 };
+
 // The only door to the window server's private cursor interface. The interface
 // is not linked: every function is looked up by name in the libraries on the
 // search path and may be missing, which disables only the operations that need
 // it. Bindings are fixed at construction.
 class CGSRuntime {
   public:
-    // The process-wide runtime: the platform libraries, then the simulated window
-    // server, then everything already loaded. Created on first use, never released.
+    // The process-wide runtime: the platform libraries, then the chosen window
+    // server library, then everything already loaded. Created on first use,
+    // one per library, never released. shared() binds the simulated one.
     static CGSRuntime& shared();
+    static CGSRuntime& shared(WindowServerLibrary library);
     // Where the window server lives on its home platform.
     static const std::vector<std::string>& platformLibraryPaths();
 
@@ -73,6 +78,12 @@ class CGSRuntime {
     std::vector<SystemCursorEntry> discoverSystemCursorEntries(std::int32_t maxCursorID) const;
     // FNV-1a 64 of the displayed cursor's image bytes as 16 hexadecimal digits.
     std::optional<std::string> currentCursorFingerprint(std::int32_t connectionID) const;
+    // The window server's connection descriptor for the run loop; -1 when it
+    // has none (the simulated one) or no connection.
+    int connectionDescriptor() const;
+    // Lets the window server handle what arrived on its connection.
+    void dispatchConnection() const;
+
     // Mouse-moved events at the pointer's own position, so the pointer is redrawn
     // without moving.
     void postSyntheticMouseMovedEvents(int count) const;
@@ -101,6 +112,9 @@ class CGSRuntime {
     const CGSGetGlobalCursorDataSizeFunction getGlobalCursorDataSizeFn;
     const CGSGetGlobalCursorDataFunction getGlobalCursorDataFn;
     const CGSCurrentCursorSeedFunction currentCursorSeedFn;
+    // Only a window server reached over a socket has these.
+    const TVX11ConnectionDescriptorFunction connectionDescriptorFn;
+    const TVX11DispatchFunction dispatchFn;
 
   private:
     CGSRuntime(std::vector<void*> handles, std::shared_ptr<EventServices> eventServices);

@@ -110,6 +110,14 @@ typedef TVWSStatus (*CGSGetGlobalCursorDataFunction)(
 
 typedef int32_t (*CGSCurrentCursorSeedFunction)(void);
 
+/*
+ * A window server reached over a socket (the X11 one) also hands out its
+ * connection's descriptor for the program's run loop (-1 without one) and
+ * handles every event already received when the descriptor is readable.
+ */
+typedef int (*TVX11ConnectionDescriptorFunction)(void);
+typedef void (*TVX11DispatchFunction)(void);
+
 /* ---- Objects: images and arrays (libtvwsobjects) ---- */
 
 /* Reference counting; both accept NULL. Retain returns its argument. */

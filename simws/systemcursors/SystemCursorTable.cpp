@@ -1,4 +1,4 @@
-#include "server/SystemCursorTable.h"
+#include "systemcursors/SystemCursorTable.h"
 
 #include <algorithm>
 #include <array>
