@@ -8,9 +8,11 @@
 #include "platform/RunLoop.h"
 #include "platform/sim/SimSession.h"
 #include "platform/sim/SimStandardCursors.h"
+#include "platform/x11/X11Session.h"
 #include "updates/FeedUpdater.h"
 
 #include <iostream>
+#include <functional>
 #include <memory>
 #include <unistd.h>
 
@@ -63,13 +65,124 @@ std::optional<int> answerWithoutRunning(const std::string& programName,
 // every system cursor back to the window server's own.
 int restoreSystemCursors(CGSRuntime& runtime) {
     auto connection = runtime.mainConnectionID();
-    const bool restored = connection && runtime.hardResetSystemCursors(*connection, TolvaneTrayApp::maxTrackedCursorID);
+    const bool restored =
+        connection && runtime.hardResetSystemCursors(*connection, TolvaneTrayApp::maxTrackedCursorID);
     AppLog::info("Restore of the system cursors requested on the command line: " +
                  std::string(restored ? "done" : "failed"));
     AppLog::flush();
     std::cout << (restored ? "The system's own cursors are back.\n"
                            : "The window server did not take the restore; see the log.\n");
     return restored ? 0 : 1;
+}
+
+// The desktop this run drives; none, with the reason printed, when the X11
+// desktop was asked for and cannot be used.
+std::optional<WindowServerLibrary> chosenDesktop(SessionChoice choice,
+                                                 const Environment& environment) {
+    if (choice == SessionChoice::simulated) {
+        return WindowServerLibrary::simulated;
+    }
+    auto usable = X11Session::usability(environment);
+    if (usable) {
+        return WindowServerLibrary::x11;
+    }
+    if (choice == SessionChoice::x11) {
+        std::cerr << "tolvane: cannot run on X11: " << usable.error() << "\n";
+        return std::nullopt;
+    }
+    std::cerr << "tolvane: " << usable.error() << "; running on the simulated session\n";
+    return WindowServerLibrary::simulated;
+}
+
+// A launch agent or autostart entry starts this very program.
+std::filesystem::path executablePath() {
+    std::error_code noExecutable;
+    auto executable = std::filesystem::read_symlink("/proc/self/exe", noExecutable);
+    return noExecutable ? std::filesystem::path() : executable;
+}
+
+// Runs the application on a session until it terminates. The window server's
+// connection, where it has one, is read on the main loop.
+template <typename Session>
+int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& context,
+                   const std::function<void()>& beforeRun = {},
+                   const std::function<void()>& afterRun = {}) {
+    runtime.setEventServices(session.events());
+    if (int descriptor = runtime.connectionDescriptor(); descriptor >= 0) {
+        session.loop()->addReadableSource(descriptor, [&runtime] { runtime.dispatchConnection(); });
+    }
+    SimStandardCursors standardCursors;
+    auto& application = session.application();
+    TolvaneTrayApp delegate(
+        TrayAppContext{session.loop(), application, session.statusBar(), *session.inputSources(),
+                       *session.events(), *session.defaults(),
+                       *session.preferenceDomain("com.apple.universalaccess"), *session.folders(),
+                       session.bundle(), standardCursors, runtime,
+                       CursorCapeStore::shared(*session.folders()), context.environment, [&] {
+                           return std::make_unique<FeedUpdater>(
+                               application, *session.defaults(), session.loop(),
+                               std::make_shared<SerialQueue>("com.tolvane.updates"),
+                               context.environment.value(FeedUpdater::feedLocationVariable));
+                       }});
+    application.setDelegate(&delegate);
+    application.setActivationPolicy(ActivationPolicy::accessory);
+    installGracefulTerminationHandlers(*session.loop(), application);
+    if (beforeRun) {
+        beforeRun();
+    }
+    int status = application.run();
+    if (afterRun) {
+        afterRun();
+    }
+    // An orderly quit finishes the cape it was writing and keeps every line it logged.
+    CursorCapeStore::shared(*session.folders()).waitForSaves();
+    AppLog::flush();
+    return status;
+}
+
+int runOnSimulatedSession(const ProcessContext& context, const CommandLine& commandLine) {
+    SimSession::Options options;
+    options.home = sessionHome(context.environment);
+    options.clock = std::make_shared<RealClock>();
+    options.executablePath = executablePath();
+    SimSession session(options);
+    CGSRuntime& runtime = CGSRuntime::shared(WindowServerLibrary::simulated);
+    if (commandLine.action == CommandLine::Action::restore) {
+        return restoreSystemCursors(runtime);
+    }
+    PosixProcessLauncher launcher;
+    if (relaunchDetachedIfNeeded(context, launcher, *session.workspace())) {
+        return 0;
+    }
+    AppLog::clearFile();
+    std::unique_ptr<Desk> desk;
+    return runApplication(
+        session, runtime, context,
+        [&] { desk = Desk::startIfWanted(session, context.environment, AppLog::filePath()); },
+        [&] {
+            if (desk) {
+                desk->end();
+            }
+        });
+}
+
+int runOnX11Session(const ProcessContext& context, const CommandLine& commandLine) {
+    CGSRuntime& runtime = CGSRuntime::shared(WindowServerLibrary::x11);
+    if (commandLine.action == CommandLine::Action::restore) {
+        return restoreSystemCursors(runtime);
+    }
+    AppLog::clearFile();
+    X11Session::Options options{.environment = context.environment,
+                                .clock = std::make_shared<RealClock>(),
+                                .executablePath = executablePath()};
+    std::unique_ptr<X11Session> session = X11Session::open(options);
+    if (!session) {
+        std::cerr << "tolvane: the X11 display could not be opened; see the log\n";
+        AppLog::flush();
+        return 1;
+    }
+    AppLog::info("Running on the X11 display " + context.environment.value("DISPLAY").value_or(""));
+    return runApplication(*session, runtime, context);
 }
 
 } // namespace
@@ -90,52 +203,10 @@ int main(int argc, char** argv) {
     ProcessContext context{Environment::process(), arguments,
                            [](int descriptor) { return isatty(descriptor) == 1; },
                            currentDirectory()};
-    SimSession::Options options;
-    options.home = sessionHome(context.environment);
-    options.clock = std::make_shared<RealClock>();
-    // A launch agent starts this very program.
-    std::error_code noExecutable;
-    if (auto executable = std::filesystem::read_symlink("/proc/self/exe", noExecutable);
-        !noExecutable) {
-        options.executablePath = executable;
+    auto desktop = chosenDesktop(commandLine->session, context.environment);
+    if (!desktop) {
+        return 1;
     }
-    SimSession session(options);
-
-    if (commandLine->action == CommandLine::Action::restore) {
-        return restoreSystemCursors(CGSRuntime::shared());
-    }
-    PosixProcessLauncher launcher;
-    if (relaunchDetachedIfNeeded(context, launcher, *session.workspace())) {
-        return 0;
-    }
-
-    AppLog::clearFile();
-    CGSRuntime& runtime = CGSRuntime::shared();
-    runtime.setEventServices(session.events());
-    SimStandardCursors standardCursors;
-    SimApplication& application = session.application();
-    TolvaneTrayApp delegate(
-        TrayAppContext{session.loop(), application, session.statusBar(), *session.inputSources(),
-                       *session.events(), *session.defaults(),
-                       *session.preferenceDomain("com.apple.universalaccess"), *session.folders(),
-                       session.bundle(), standardCursors, runtime,
-                       CursorCapeStore::shared(*session.folders()), context.environment, [&] {
-                           return std::make_unique<FeedUpdater>(
-                               application, *session.defaults(), session.loop(),
-                               std::make_shared<SerialQueue>("com.tolvane.updates"),
-                               context.environment.value(FeedUpdater::feedLocationVariable));
-                       }});
-    application.setDelegate(&delegate);
-    application.setActivationPolicy(ActivationPolicy::accessory);
-    installGracefulTerminationHandlers(*session.loop(), application);
-    std::unique_ptr<Desk> desk =
-        Desk::startIfWanted(session, context.environment, AppLog::filePath());
-    int status = application.run();
-    if (desk) {
-        desk->end();
-    }
-    // An orderly quit finishes the cape it was writing and keeps every line it logged.
-    CursorCapeStore::shared(*session.folders()).waitForSaves();
-    AppLog::flush();
-    return status;
+    return *desktop == WindowServerLibrary::x11 ? runOnX11Session(context, *commandLine)
+                                                : runOnSimulatedSession(context, *commandLine);
 }

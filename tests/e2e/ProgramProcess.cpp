@@ -39,7 +39,8 @@ ProgramProcess ProgramProcess::start(const std::filesystem::path& folder) {
     std::string noDesk = "TOLVANE_DESK=0"; // the desk has tests of its own
     std::vector<char*> environment{log.data(), home.data(), data.data(), noDesk.data(), nullptr};
     char program[] = TOLVANE_EXECUTABLE;
-    char* arguments[] = {program, nullptr};
+    char session[] = "--session=sim";
+    char* arguments[] = {program, session, nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);

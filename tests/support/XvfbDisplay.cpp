@@ -1,5 +1,7 @@
 #include "support/XvfbDisplay.h"
 
+#include <fstream>
+
 #include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
 #include <cerrno>
@@ -63,10 +65,14 @@ XvfbDisplay::XvfbDisplay(const Options& options) {
     // Only the server inherits the end it writes to.
     const int writeEnd = fcntl(pipeEnds[1], F_DUPFD, 10);
     close(pipeEnds[1]);
-    server_ = ChildProcess::start(
-        {"Xvfb", "-displayfd", std::to_string(writeEnd), "-noreset", "-nolisten", "tcp",
-         "-screen", "0", std::to_string(options.width) + "x" + std::to_string(options.height) + "x24"},
-        {});
+    std::vector<std::string> arguments{
+        "Xvfb", "-displayfd", std::to_string(writeEnd), "-noreset", "-nolisten", "tcp", "-screen", "0",
+        std::to_string(options.width) + "x" + std::to_string(options.height) + "x24"};
+    if (options.framebufferDirectory) {
+        arguments.insert(arguments.end(), {"-fbdir", options.framebufferDirectory->string()});
+    }
+    framebufferDirectory_ = options.framebufferDirectory;
+    server_ = ChildProcess::start(arguments, {});
     close(writeEnd);
     name_ = ":" + readDisplayNumber(*readEnd, server_);
 
@@ -131,6 +137,40 @@ void XvfbDisplay::setRootCursor(const std::string& cursorName) const {
     if (cursor == None) {
         throw std::runtime_error("the cursor theme has no " + cursorName);
     }
+}
+
+std::vector<std::uint32_t> XvfbDisplay::screenPixels(int x, int y, int width, int height) const {
+    if (!framebufferDirectory_) {
+        return {};
+    }
+    // An XWD file: a big-endian header (its size first, then the image's
+    // width, height and bytes per line at words 4, 5 and 12, the colour count
+    // at word 19), the colours, then 32-bit pixels.
+    std::ifstream file(*framebufferDirectory_ / "Xvfb_screen0", std::ios::binary);
+    auto word = [&](int index) {
+        unsigned char bytes[4] = {};
+        file.seekg(index * 4);
+        file.read(reinterpret_cast<char*>(bytes), 4);
+        return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+               std::uint32_t{bytes[2]} << 8 | bytes[3];
+    };
+    const std::uint32_t headerSize = word(0), screenWidth = word(4), screenHeight = word(5),
+                        bytesPerLine = word(12), colours = word(19);
+    if (!file || x < 0 || y < 0 || static_cast<std::uint32_t>(x + width) > screenWidth ||
+        static_cast<std::uint32_t>(y + height) > screenHeight) {
+        return {};
+    }
+    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(width));
+    for (int line = y; line < y + height; ++line) {
+        file.seekg(headerSize + colours * 12 + static_cast<std::uint32_t>(line) * bytesPerLine +
+                   static_cast<std::uint32_t>(x) * 4);
+        file.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(row.size() * 4));
+        for (std::uint32_t pixel : row) {
+            pixels.push_back(pixel & 0xFFFFFF);
+        }
+    }
+    return file ? pixels : std::vector<std::uint32_t>{};
 }
 
 } // namespace tolvane::testing

@@ -2,6 +2,7 @@
 
 #include "support/ChildProcess.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ class XvfbDisplay {
         // The root window's cursor, loaded by name from the cursor theme as a
         // window manager would; none leaves the server's own.
         std::optional<std::string> rootCursor;
+        // Where the server keeps its screen as a file (-fbdir), for screenPixels.
+        std::optional<std::filesystem::path> framebufferDirectory;
     };
 
     // Throws when the server does not come up within the patience.
@@ -38,6 +41,9 @@ class XvfbDisplay {
     pid_t serverPid() const { return server_.pid(); }
     // What a client of this server runs with.
     ChildProcess::Options clientOptions(std::optional<std::filesystem::path> outputFile = {}) const;
+    // The screen as the user sees it, the pointer drawn in, row by row as
+    // 0xRRGGBB; needs a framebuffer directory. Empty when it cannot be read.
+    std::vector<std::uint32_t> screenPixels(int x, int y, int width, int height) const;
     ChildProcess startClient(const std::vector<std::string>& arguments,
                              std::optional<std::filesystem::path> outputFile = {}) const;
 
@@ -46,6 +52,7 @@ class XvfbDisplay {
 
     ChildProcess server_;
     std::string name_;
+    std::optional<std::filesystem::path> framebufferDirectory_;
     ChildProcess::EnvironmentChanges environment_;
     std::map<std::string, std::optional<std::string>> previousEnvironment_;
 };

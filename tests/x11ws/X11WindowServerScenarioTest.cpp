@@ -5,15 +5,13 @@
 #include "runtime/CGSRuntime.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
+#include "support/X11Screen.h"
 #include "support/XvfbDisplay.h"
 
 // Before the X headers, whose macros (None) clash with its names.
 #include <gtest/gtest.h>
 
-#include <X11/Xcursor/Xcursor.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/extensions/Xfixes.h>
 
 #include <cmath>
 #include <cstring>
@@ -25,9 +23,10 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ChildProcess;
 using testing::XvfbDisplay;
+using Shown = testing::ShownCursor;
+using Screen = testing::X11Screen;
 using testing::waitUntil;
 
-constexpr auto patience = 20s;
 const std::vector<std::string> arrowAliases{"left_ptr", "default", "arrow", "top_left_arrow"};
 
 // The decorated cursor the test installs: the window server's own
@@ -52,16 +51,6 @@ std::optional<DecoratedPayload> decoratedCursor(const CGSRuntime& runtime,
     return payload;
 }
 
-// A cursor as the screen shows it.
-struct Shown {
-    int width = 0;
-    int height = 0;
-    int hotSpotX = 0;
-    int hotSpotY = 0;
-    std::vector<std::uint32_t> pixels;
-    bool operator==(const Shown&) const = default;
-};
-
 Shown fromImage(const Image& image, int hotSpotX, int hotSpotY) {
     Shown shown{image.width(), image.height(), hotSpotX, hotSpotY, {}};
     for (int y = 0; y < image.height(); ++y) {
@@ -80,73 +69,9 @@ Shown fromPayload(const DecoratedPayload& payload) {
                      static_cast<int>(std::lround(payload.snapshot.hotSpot.y * pixelsPerPoint)));
 }
 
-// Every frame of the theme's own cursor under the name, read from its file.
 std::vector<Shown> themeFrames(const std::string& name) {
-    std::vector<Shown> frames;
-    XcursorImages* images = XcursorLibraryLoadImages(name.c_str(), "tolvane-test", 32);
-    for (int index = 0; images != nullptr && index < images->nimage; ++index) {
-        const XcursorImage* image = images->images[index];
-        frames.push_back({static_cast<int>(image->width), static_cast<int>(image->height),
-                          static_cast<int>(image->xhot), static_cast<int>(image->yhot),
-                          std::vector<std::uint32_t>(image->pixels,
-                                                     image->pixels + image->width * image->height)});
-    }
-    XcursorImagesDestroy(images);
-    return frames;
+    return testing::themeCursorFrames(name, "tolvane-test", 32);
 }
-
-// The user's side of the display: windows with cursors loaded by name, the
-// pointer moved with XTest and the cursor on screen read back.
-class Screen {
-  public:
-    explicit Screen(const XvfbDisplay& server) : display_(XOpenDisplay(server.name().c_str())) {
-        if (display_ == nullptr) {
-            throw std::runtime_error("cannot open " + server.name());
-        }
-    }
-    ~Screen() { XCloseDisplay(display_); }
-
-    // A window at (x, y), 100 points square, showing the theme's cursor of that name.
-    static void openWindow(Display* display, int x, int y, const std::string& cursorName) {
-        const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, 100,
-                                                  100, 0, 0, 0);
-        XDefineCursor(display, window, XcursorLibraryLoadCursor(display, cursorName.c_str()));
-        XMapWindow(display, window);
-        XSync(display, False);
-    }
-    void openWindow(int x, int y, const std::string& cursorName) const {
-        openWindow(display_, x, y, cursorName);
-    }
-
-    Shown at(int x, int y) const {
-        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-        XSync(display_, False);
-        Shown shown;
-        if (XFixesCursorImage* image = XFixesGetCursorImage(display_)) {
-            shown = {image->width, image->height, image->xhot, image->yhot, {}};
-            // One pixel per unsigned long.
-            for (std::size_t index = 0; index < std::size_t{image->width} * image->height; ++index) {
-                shown.pixels.push_back(static_cast<std::uint32_t>(image->pixels[index]));
-            }
-            XFree(image);
-        }
-        return shown;
-    }
-
-    // Waits until the cursor at (x, y) is the expected one, doing `meanwhile`
-    // between looks; what it shows at the end.
-    Shown awaitAt(int x, int y, const Shown& expected,
-                  const std::function<void()>& meanwhile = [] {}) const {
-        waitUntil([&] {
-            meanwhile();
-            return at(x, y) == expected;
-        }, patience);
-        return at(x, y);
-    }
-
-  private:
-    Display* display_;
-};
 
 TEST(X11WindowServerScenarioTest, DecoratedCursorsReachEveryThemeNameAndEveryClientAndTheThemeComesBackExactly) {
     testing::TemporaryDirectory home;

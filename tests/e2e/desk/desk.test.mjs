@@ -48,7 +48,7 @@ class Feed {
 class Program {
   constructor(feedPort) {
     this.home = mkdtempSync(join(tmpdir(), "tolvane-desk-"));
-    this.child = spawn(executable, [], {
+    this.child = spawn(executable, ["--session=sim"], {
       env: {
         PATH: process.env.PATH,
         HOME: this.home,
