@@ -1,0 +1,149 @@
+// The real program on a private Xvfb with the Adwaita cursor theme at 24
+// pixels and twenty X clients: from a layout switch (XkbLockGroup) to the new
+// badge under the pointer, and the X server's own CPU time per switch.
+#include "BenchSupport.h"
+#include "render/CursorRenderer.h"
+#include "support/ChildProcess.h"
+#include "support/X11Screen.h"
+#include "support/XvfbDisplay.h"
+
+#include <X11/XKBlib.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <unistd.h>
+
+namespace tolvane {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ChildProcess;
+using testing::ShownCursor;
+using testing::X11Screen;
+using testing::XvfbDisplay;
+using Watch = std::chrono::steady_clock;
+
+constexpr int groups = 3;
+constexpr int clients = 20;
+
+// CPU seconds the process has used (user and system), from /proc.
+double cpuSeconds(pid_t pid) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string skipped;
+    for (int field = 3; field < 14; ++field) {
+        fields >> skipped;
+    }
+    unsigned long long user = 0, system = 0;
+    fields >> user >> system;
+    return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// One plain copy of every pixel byte of the theme's core cursors as the
+// program decorates them, the best of several.
+double decoratedThemeSetCopySeconds(std::size_t& bytes) {
+    CGSRuntime runtime({TOLVANE_X11WS_PATH});
+    const auto connection = runtime.mainConnectionID();
+    std::vector<Image> images;
+    for (std::int32_t cursor = 0; connection && cursor <= 44; ++cursor) {
+        if (auto own = runtime.snapshotCoreCursor(*connection, cursor)) {
+            auto payload = CursorRenderer::decoratePayload(*own, letterBadge(), CursorTemplate::arrow,
+                                                           false, false, false, false);
+            images.insert(images.end(), payload.images.begin(), payload.images.end());
+        }
+    }
+    bytes = 0;
+    for (const Image& image : images) {
+        bytes += image.byteCount();
+    }
+    std::vector<unsigned char> copy(bytes);
+    double best = 1e9;
+    for (int round = 0; round < 20; ++round) {
+        const auto start = Watch::now();
+        std::size_t offset = 0;
+        for (const Image& image : images) {
+            std::memcpy(copy.data() + offset, image.bytes(), image.byteCount());
+            offset += image.byteCount();
+        }
+        benchmark::DoNotOptimize(copy.data());
+        best = std::min(best, std::chrono::duration<double>(Watch::now() - start).count());
+    }
+    return best;
+}
+
+void BM_X11LayoutSwitchToPointer(benchmark::State& state) {
+    testing::TemporaryDirectory home;
+    XvfbDisplay::Options options;
+    options.keyboardLayouts = {"us", "ru", "de"};
+    options.environment = {{"XCURSOR_THEME", "Adwaita"},
+                           {"XCURSOR_SIZE", "24"},
+                           {"HOME", home.path().string()},
+                           {"XDG_CONFIG_HOME", (home / "config").string()},
+                           {"XDG_CACHE_HOME", (home / "cache").string()},
+                           {"TOLVANE_LOG_FILE", (home / "Tolvane.log").string()}};
+    options.rootCursor = "left_ptr";
+    XvfbDisplay server(options);
+    std::vector<ChildProcess> others;
+    others.push_back(server.startClient({"xterm", "-geometry", "20x5+500+400"}));
+    for (int client = 1; client < clients; ++client) {
+        others.push_back(server.startClient({"xterm", "-geometry", "20x5+0+0"}));
+    }
+    X11Screen screen(server);
+    // The pointer rests in the first xterm, as the program starts.
+    screen.awaitAt(560, 430, [](const ShownCursor& shown) { return shown.width > 0; });
+    ChildProcess program =
+        server.startClient({TOLVANE_EXECUTABLE, "--session=x11"}, home / "output.txt");
+
+    // Each layout's badge as it shows once the program has settled on it.
+    std::vector<ShownCursor> badges(groups);
+    ShownCursor previous = screen.at(560, 430);
+    for (int round = 0; round < 2 * groups; ++round) {
+        const int group = (round + 1) % groups;
+        XkbLockGroup(screen.display(), XkbUseCoreKbd, static_cast<unsigned>(group));
+        XSync(screen.display(), False);
+        previous = screen.awaitAt(560, 430, [&](const ShownCursor& shown) {
+            return shown.width > 0 && shown != previous;
+        });
+        badges[static_cast<std::size_t>(group)] = previous;
+    }
+
+    std::size_t bytes = 0;
+    const double floor = decoratedThemeSetCopySeconds(bytes);
+    std::vector<double> times;
+    const double serverBefore = cpuSeconds(server.serverPid());
+    int group = 0;
+    for (auto _ : state) {
+        group = (group + 1) % groups;
+        const ShownCursor& expected = badges[static_cast<std::size_t>(group)];
+        const auto start = Watch::now();
+        XkbLockGroup(screen.display(), XkbUseCoreKbd, static_cast<unsigned>(group));
+        XSync(screen.display(), False);
+        while (screen.at(560, 430) != expected) {
+            if (Watch::now() - start > 10s) {
+                state.SkipWithError("the badge did not follow the layout within 10 s");
+                return;
+            }
+        }
+        times.push_back(std::chrono::duration<double>(Watch::now() - start).count());
+    }
+    const double serverSeconds = cpuSeconds(server.serverPid()) - serverBefore;
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2];
+    const double p99 = times[std::min(times.size() - 1, times.size() * 99 / 100)];
+    state.counters["set_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["floor_ms"] = floor * 1000;
+    state.counters["median_ms"] = median * 1000;
+    state.counters["p99_ms"] = p99 * 1000;
+    state.counters["x_floor_median"] = median / floor;
+    state.counters["x_floor_p99"] = p99 / floor;
+    state.counters["xserver_cpu_ms_per_switch"] =
+        serverSeconds * 1000 / static_cast<double>(times.size());
+    program.stop();
+}
+BENCHMARK(BM_X11LayoutSwitchToPointer)->Unit(benchmark::kMillisecond)->Iterations(300);
+
+} // namespace
+} // namespace tolvane
