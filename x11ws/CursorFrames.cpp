@@ -54,6 +54,20 @@ CursorFrames::fromRegistration(TVWSArrayRef images, std::size_t frameCount, doub
     return cursor->frames.empty() ? nullptr : cursor;
 }
 
+bool CursorFrames::sameAs(const CursorFrames& other) const {
+    return std::equal(frames.begin(), frames.end(), other.frames.begin(), other.frames.end(),
+                      [](const Frame& one, const Frame& another) {
+                          return one.hotSpotX == another.hotSpotX &&
+                                 one.hotSpotY == another.hotSpotY &&
+                                 one.delayMilliseconds == another.delayMilliseconds &&
+                                 (one.image.get() == another.image.get() ||
+                                  (TVWSImageGetWidth(one.image.get()) ==
+                                       TVWSImageGetWidth(another.image.get()) &&
+                                   packedPixels(one.image.get()) ==
+                                       packedPixels(another.image.get())));
+                      });
+}
+
 WindowServerObject CursorFrames::copyImages() const {
     std::vector<TVWSObjectRef> images;
     for (const Frame& frame : frames) {

@@ -36,6 +36,8 @@ struct CursorFrames {
     WindowServerObject copyImages() const;
     // The frame's pixels, rows without padding.
     static std::vector<std::uint32_t> packedPixels(TVWSImageRef image);
+    // The same frames: images (the same ones, or pixel for pixel), hot spots and delays.
+    bool sameAs(const CursorFrames& other) const;
     // True when the server shows one of the frames, pixel for pixel, at its hot spot.
     bool shows(const XFixesCursorImage& displayed) const;
 };

@@ -46,6 +46,12 @@ bool X11WindowServer::install(CursorShape shape, std::shared_ptr<const CursorFra
     if (aliases.empty()) {
         return false;
     }
+    // The identifiers of one shape are registered one by one with the same
+    // frames: each change by name walks every client's resources, so once is enough.
+    if (auto registered = registered_.find(shape);
+        registered != registered_.end() && registered->second->sameAs(*frames)) {
+        return true;
+    }
     // One upload for every name of the shape.
     std::shared_ptr<const UploadedCursor> uploaded = UploadedCursor::upload(display_, frames);
     if (!uploaded) {
