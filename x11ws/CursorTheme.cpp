@@ -1,6 +1,6 @@
 #include "CursorTheme.h"
 
-#include "XErrorTrap.h"
+#include "platform/x11/X11ErrorTrap.h"
 #include "XSettings.h"
 #include "X11Log.h"
 
@@ -26,7 +26,7 @@ std::optional<XSettings> readXSettings(Display* display) {
         return std::nullopt;
     }
     const Atom property = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
-    XErrorTrap trap(display);
+    X11ErrorTrap trap(display);
     Atom type = None;
     int format = 0;
     unsigned long count = 0;
@@ -35,7 +35,7 @@ std::optional<XSettings> readXSettings(Display* display) {
     const int status = XGetWindowProperty(display, owner, property, 0, LONG_MAX / 4, False,
                                           property, &type, &format, &count, &remaining, &data);
     std::unique_ptr<unsigned char, XFreeDeleter> owned(data);
-    if (status != Success || trap.sync() != 0 || data == nullptr || format != 8) {
+    if (status != Success || trap.failed() || data == nullptr || format != 8) {
         x11log("XSETTINGS unreadable: the manager's property is missing or not 8-bit");
         return std::nullopt;
     }

@@ -1,6 +1,6 @@
 #include "UploadedCursor.h"
 
-#include "XErrorTrap.h"
+#include "platform/x11/X11ErrorTrap.h"
 
 #include <X11/Xutil.h>
 
@@ -51,7 +51,7 @@ UploadedCursor::upload(Display* display, std::shared_ptr<const CursorFrames> fra
     if (!frames || frames->frames.empty()) {
         return nullptr;
     }
-    XErrorTrap trap(display);
+    X11ErrorTrap trap(display);
     std::shared_ptr<UploadedCursor> uploaded(new UploadedCursor(display, std::move(frames)));
     for (const CursorFrames::Frame& frame : uploaded->frames_->frames) {
         const Picture picture = uploadPicture(display, frame.image.get());
@@ -60,11 +60,11 @@ UploadedCursor::upload(Display* display, std::shared_ptr<const CursorFrames> fra
         }
         uploaded->pictures_.push_back(picture);
     }
-    return trap.sync() == 0 ? uploaded : nullptr;
+    return !trap.failed() ? uploaded : nullptr;
 }
 
 UploadedCursor::~UploadedCursor() {
-    XErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     for (Picture picture : pictures_) {
         XRenderFreePicture(display_, picture);
     }
@@ -93,13 +93,13 @@ Cursor UploadedCursor::makeCursor() const {
 }
 
 bool UploadedCursor::install(const std::string& name) const {
-    XErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     const Cursor cursor = makeCursor();
     // Named first: the cursors we replace take our cursor's name, and must keep theirs.
     XFixesSetCursorName(display_, cursor, name.c_str());
     XFixesChangeCursorByName(display_, cursor, name.c_str());
     XFreeCursor(display_, cursor);
-    return trap.sync() == 0;
+    return !trap.failed();
 }
 
 } // namespace tolvane

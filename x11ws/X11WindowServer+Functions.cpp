@@ -4,7 +4,7 @@
 
 #include "ThemeCursorNames.h"
 #include "X11Log.h"
-#include "XErrorTrap.h"
+#include "platform/x11/X11ErrorTrap.h"
 #include "systemcursors/SystemCursorTable.h"
 
 
@@ -246,9 +246,9 @@ TVWSStatus X11WindowServer::hideCursor(TVWSConnection connection) {
     if (!accepts(connection)) {
         return otherConnection;
     }
-    XErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     XFixesHideCursor(display_, DefaultRootWindow(display_));
-    if (trap.sync() != 0) {
+    if (trap.failed()) {
         return badArgument;
     }
     ++hideCount_;
@@ -261,7 +261,7 @@ TVWSStatus X11WindowServer::showCursor(TVWSConnection connection) {
     }
     // The server refuses a show without a hide of ours before it.
     if (hideCount_ > 0) {
-        XErrorTrap trap(display_);
+        X11ErrorTrap trap(display_);
         XFixesShowCursor(display_, DefaultRootWindow(display_));
         --hideCount_;
     }

@@ -2,7 +2,7 @@
 #include "X11WindowServer.h"
 
 #include "X11Log.h"
-#include "XErrorTrap.h"
+#include "platform/x11/X11ErrorTrap.h"
 
 
 #include <algorithm>
@@ -106,17 +106,17 @@ void X11WindowServer::handleDisplayedCursor(Atom name) {
 const std::string& X11WindowServer::atomName(Atom atom) {
     auto found = atomNames_.find(atom);
     if (found == atomNames_.end()) {
-        XErrorTrap trap(display_);
+        X11ErrorTrap trap(display_);
         std::unique_ptr<char, XFreeDeleter> name(XGetAtomName(display_, atom));
-        found = atomNames_.emplace(atom, name && trap.sync() == 0 ? name.get() : "").first;
+        found = atomNames_.emplace(atom, name && !trap.failed() ? name.get() : "").first;
     }
     return found->second;
 }
 
 X11WindowServer::DisplayedCursor X11WindowServer::displayedCursor() const {
-    XErrorTrap trap(display_);
+    X11ErrorTrap trap(display_);
     DisplayedCursor displayed(XFixesGetCursorImage(display_));
-    if (trap.sync() != 0 || !displayed || displayed->width == 0 || displayed->height == 0) {
+    if (trap.failed() || !displayed || displayed->width == 0 || displayed->height == 0) {
         x11log("the displayed cursor cannot be read");
         return nullptr;
     }

@@ -8,7 +8,7 @@ namespace tolvane {
 // The user's folders on a freedesktop system: preferences under
 // ${XDG_CONFIG_HOME:-~/.config}/tolvane, the application's own files (capes,
 // backups) under ${XDG_CACHE_HOME:-~/.cache}/tolvane. A relative XDG
-// variable is ignored, as the base directory specification says.
+// variable is ignored, as the XDG base directory rules say.
 class X11UserFolders final : public UserFolders {
   public:
     explicit X11UserFolders(const Environment& environment);
