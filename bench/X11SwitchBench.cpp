@@ -127,6 +127,7 @@ void BM_X11LayoutSwitchToPointer(benchmark::State& state) {
     const double floor = decoratedThemeSetCopySeconds(bytes);
     std::vector<double> times;
     const double serverBefore = cpuSeconds(server.serverPid());
+    const double programBefore = cpuSeconds(program.pid());
     const double serverResidentBefore = residentMegabytes(server.serverPid());
     const double programResidentBefore = residentMegabytes(program.pid());
     int group = 0;
@@ -145,6 +146,7 @@ void BM_X11LayoutSwitchToPointer(benchmark::State& state) {
         times.push_back(std::chrono::duration<double>(Watch::now() - start).count());
     }
     const double serverSeconds = cpuSeconds(server.serverPid()) - serverBefore;
+    const double programSeconds = cpuSeconds(program.pid()) - programBefore;
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
     const double p99 = times[std::min(times.size() - 1, times.size() * 99 / 100)];
@@ -161,6 +163,8 @@ void BM_X11LayoutSwitchToPointer(benchmark::State& state) {
     state.counters["program_rss_mb_after"] = residentMegabytes(program.pid());
     state.counters["xserver_cpu_ms_per_switch"] =
         serverSeconds * 1000 / static_cast<double>(times.size());
+    state.counters["program_cpu_ms_per_switch"] =
+        programSeconds * 1000 / static_cast<double>(times.size());
     program.stop();
 }
 BENCHMARK(BM_X11LayoutSwitchToPointer)->Unit(benchmark::kMillisecond)->Iterations(1000);

@@ -92,13 +92,17 @@ Cursor UploadedCursor::makeCursor() const {
     return cursor;
 }
 
-bool UploadedCursor::install(const std::string& name) const {
+bool UploadedCursor::install(std::span<const std::string_view> names) const {
+    // One trap, so one round trip, for every name.
     X11ErrorTrap trap(display_);
-    const Cursor cursor = makeCursor();
-    // Named first: the cursors we replace take our cursor's name, and must keep theirs.
-    XFixesSetCursorName(display_, cursor, name.c_str());
-    XFixesChangeCursorByName(display_, cursor, name.c_str());
-    XFreeCursor(display_, cursor);
+    for (std::string_view alias : names) {
+        const std::string name(alias);
+        const Cursor cursor = makeCursor();
+        // Named first: the cursors we replace take our cursor's name, and must keep theirs.
+        XFixesSetCursorName(display_, cursor, name.c_str());
+        XFixesChangeCursorByName(display_, cursor, name.c_str());
+        XFreeCursor(display_, cursor);
+    }
     return !trap.failed();
 }
 

@@ -5,7 +5,9 @@
 #include "XHeaders.h"
 
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvane {
@@ -24,9 +26,9 @@ class UploadedCursor {
     UploadedCursor& operator=(const UploadedCursor&) = delete;
 
     const CursorFrames& frames() const { return *frames_; }
-    // Every cursor of every client named `name` shows these frames, and keeps
-    // the name. False when the server refused.
-    bool install(const std::string& name) const;
+    // Every cursor of every client carrying one of the names shows these
+    // frames, and keeps its name. False when the server refused any of them.
+    bool install(std::span<const std::string_view> names) const;
 
   private:
     UploadedCursor(Display* display, std::shared_ptr<const CursorFrames> frames)

@@ -59,13 +59,13 @@ bool X11WindowServer::install(CursorShape shape, std::shared_ptr<const CursorFra
                std::string(CursorArtwork::name(shape)) + " cursor");
         return false;
     }
+    if (!uploaded->install(aliases)) {
+        x11log("the X server refused to change the " + std::string(CursorArtwork::name(shape)) +
+               " cursors by name");
+        return false;
+    }
     for (std::string_view alias : aliases) {
-        const std::string name(alias);
-        if (!uploaded->install(name)) {
-            x11log("the X server refused to change the cursors named " + name);
-            return false;
-        }
-        installed_[name] = uploaded;
+        installed_[std::string(alias)] = uploaded;
     }
     registered_[shape] = std::move(frames);
     return true;
@@ -80,7 +80,8 @@ void X11WindowServer::restoreTheme(CursorShape shape) {
         // name of a shape alike.
         std::shared_ptr<const UploadedCursor> own =
             UploadedCursor::upload(display_, theme_->load(name));
-        if (own && !own->install(name)) {
+        const std::string_view names[] = {alias};
+        if (own && !own->install(names)) {
             x11log("the X server refused the theme's own cursor under " + name);
         }
     }

@@ -100,7 +100,8 @@ void X11WindowServer::handleDisplayedCursor(Atom name) {
         return;
     }
     reinstalled_ = installed->first;
-    installed->second->install(installed->first);
+    const std::string_view names[] = {installed->first};
+    installed->second->install(names);
 }
 
 const std::string& X11WindowServer::atomName(Atom atom) {
@@ -126,7 +127,7 @@ X11WindowServer::DisplayedCursor X11WindowServer::displayedCursor() const {
 std::int32_t X11WindowServer::currentCursorSeed() {
     if (display_ != nullptr) {
         // Notifications of our own changes arrive once the server answered them.
-        XSync(display_, False);
+        X11ErrorTrap::syncIfUnanswered(display_);
         dispatch();
     }
     return seed_;

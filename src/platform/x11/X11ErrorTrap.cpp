@@ -9,21 +9,27 @@ thread_local X11ErrorTrap* innermost = nullptr;
 
 } // namespace
 
+void X11ErrorTrap::syncIfUnanswered(Display* display) {
+    if (LastKnownRequestProcessed(display) != NextRequest(display) - 1) {
+        XSync(display, False);
+    }
+}
+
 X11ErrorTrap::X11ErrorTrap(Display* display) : display_(display), outer_(innermost) {
     // Errors of earlier requests belong to whoever made them, not to this trap.
-    XSync(display_, False);
+    syncIfUnanswered(display_);
     innermost = this;
     previousHandler_ = XSetErrorHandler(&X11ErrorTrap::record);
 }
 
 X11ErrorTrap::~X11ErrorTrap() {
-    XSync(display_, False);
+    syncIfUnanswered(display_);
     XSetErrorHandler(previousHandler_);
     innermost = outer_;
 }
 
 int X11ErrorTrap::errorCode() {
-    XSync(display_, False);
+    syncIfUnanswered(display_);
     return errorCode_;
 }
 

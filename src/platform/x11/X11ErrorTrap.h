@@ -21,6 +21,11 @@ class X11ErrorTrap {
     int errorCode();
     bool failed() { return errorCode() != Success; }
 
+    // Waits until the server has answered every request made so far, with
+    // no round trip when it already has: then every error and event those
+    // requests caused has been received.
+    static void syncIfUnanswered(Display* display);
+
   private:
     static int record(Display* display, XErrorEvent* error);
 
