@@ -138,7 +138,7 @@ TVX11_API int tvx11_connection_descriptor(void) {
 }
 static_assert(std::is_same_v<decltype(&tvx11_connection_descriptor), TVX11ConnectionDescriptorFunction>);
 
-TVX11_API void tvx11_dispatch(void) {
-    server().dispatch();
+TVX11_API int tvx11_dispatch(void) {
+    return server().dispatch();
 }
 static_assert(std::is_same_v<decltype(&tvx11_dispatch), TVX11DispatchFunction>);

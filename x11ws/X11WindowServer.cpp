@@ -57,17 +57,19 @@ int X11WindowServer::connectionDescriptor() {
     return connect() ? ConnectionNumber(display_) : -1;
 }
 
-void X11WindowServer::dispatch() {
+int X11WindowServer::dispatch() {
     if (display_ == nullptr) {
-        return;
+        return 0;
     }
     // XPending reads what the descriptor holds; events Xlib already queued
     // would not wake a poll again.
-    while (XPending(display_) > 0) {
+    int handled = 0;
+    for (; XPending(display_) > 0; ++handled) {
         XEvent event;
         XNextEvent(display_, &event);
         handle(event);
     }
+    return handled;
 }
 
 void X11WindowServer::handle(const XEvent& event) {

@@ -31,8 +31,8 @@ class X11WindowServer {
     TVWSConnection mainConnectionID();
     // The display connection's descriptor for the run loop, -1 without one.
     int connectionDescriptor();
-    // Handles every event already received or queued without waiting.
-    void dispatch();
+    // Handles every event already received or queued without waiting; how many.
+    int dispatch();
 
     TVWSStatus registerCursor(TVWSConnection connection, const char* name, std::size_t frameCount,
                               TVWSArrayRef images, std::int32_t* outSeed, TVWSSize size,

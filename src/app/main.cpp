@@ -109,7 +109,7 @@ int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& 
                    const std::function<void()>& afterRun = {}) {
     runtime.setEventServices(session.events());
     if (int descriptor = runtime.connectionDescriptor(); descriptor >= 0) {
-        session.loop()->addReadableSource(descriptor, [&runtime] { runtime.dispatchConnection(); });
+        session.loop()->addReadableSource(descriptor, [&runtime] { return runtime.dispatchConnection(); });
     }
     SimStandardCursors standardCursors;
     auto& application = session.application();

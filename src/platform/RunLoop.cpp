@@ -109,7 +109,7 @@ bool RunLoop::runSignals() {
     return handled;
 }
 
-RunLoop::SourceID RunLoop::addReadableSource(int descriptor, std::function<void()> drain) {
+RunLoop::SourceID RunLoop::addReadableSource(int descriptor, std::function<bool()> drain) {
     const SourceID source = nextSourceId_++;
     sources_.emplace(source, ReadableSource{descriptor, std::move(drain)});
     return source;
@@ -117,18 +117,20 @@ RunLoop::SourceID RunLoop::addReadableSource(int descriptor, std::function<void(
 
 void RunLoop::removeReadableSource(SourceID source) { sources_.erase(source); }
 
-void RunLoop::drainSources() {
+bool RunLoop::drainSources() {
     // A drain may remove its own source or another.
     std::vector<SourceID> ids;
     for (const auto& entry : sources_) {
         ids.push_back(entry.first);
     }
+    bool handled = false;
     for (SourceID id : ids) {
         if (auto found = sources_.find(id); found != sources_.end()) {
             auto drain = found->second.drain;
-            drain();
+            handled = drain() || handled;
         }
     }
+    return handled;
 }
 
 bool RunLoop::runPosted() {
@@ -197,8 +199,8 @@ void RunLoop::runUntil(double deadline) {
     }
     ++depth;
     while (!stopRequested_) {
-        drainSources();
-        bool worked = runSignals();
+        bool worked = drainSources();
+        worked = runSignals() || worked;
         worked = runPosted() || worked;
         if (stopRequested_) {
             break;

@@ -58,9 +58,11 @@ public:
     // the loop wakes when descriptor is readable, and runs drain after every
     // wake-up, whatever woke it, because a library may already have queued
     // events that no longer make the descriptor readable. drain reads
-    // everything there is without blocking.
+    // everything there is without blocking and says whether it handled
+    // anything: what it ran may have queued events on another connection, so
+    // every source is drained again before the loop waits.
     using SourceID = std::uint64_t;
-    SourceID addReadableSource(int descriptor, std::function<void()> drain);
+    SourceID addReadableSource(int descriptor, std::function<bool()> drain);
     void removeReadableSource(SourceID source);
 
     // Runs until stop() or, with a manual clock, until nothing is left to do
@@ -87,7 +89,7 @@ private:
     Cancellable schedule(double delay, double interval, std::function<void()> work);
     bool runPosted();
     bool runSignals();
-    void drainSources();
+    bool drainSources();
     bool runOneDueItem(double limit);
     double nextDue() const;
     void wake();
@@ -102,7 +104,7 @@ private:
     std::map<int, std::function<void()>> signalHandlers_;
     struct ReadableSource {
         int descriptor;
-        std::function<void()> drain;
+        std::function<bool()> drain;
     };
     std::map<SourceID, ReadableSource> sources_;
     SourceID nextSourceId_ = 1;

@@ -140,10 +140,8 @@ int CGSRuntime::connectionDescriptor() const {
     return connectionDescriptorFn != nullptr ? connectionDescriptorFn() : -1;
 }
 
-void CGSRuntime::dispatchConnection() const {
-    if (dispatchFn != nullptr) {
-        dispatchFn();
-    }
+bool CGSRuntime::dispatchConnection() const {
+    return dispatchFn != nullptr && dispatchFn() > 0;
 }
 
 } // namespace tolvane

@@ -81,8 +81,9 @@ class CGSRuntime {
     // The window server's connection descriptor for the run loop; -1 when it
     // has none (the simulated one) or no connection.
     int connectionDescriptor() const;
-    // Lets the window server handle what arrived on its connection.
-    void dispatchConnection() const;
+    // Lets the window server handle what arrived on its connection; whether
+    // there was anything.
+    bool dispatchConnection() const;
 
     // Mouse-moved events at the pointer's own position, so the pointer is redrawn
     // without moving.

@@ -113,10 +113,11 @@ typedef int32_t (*CGSCurrentCursorSeedFunction)(void);
 /*
  * A window server reached over a socket (the X11 one) also hands out its
  * connection's descriptor for the program's run loop (-1 without one) and
- * handles every event already received when the descriptor is readable.
+ * handles every event already received when the descriptor is readable,
+ * returning how many it handled.
  */
 typedef int (*TVX11ConnectionDescriptorFunction)(void);
-typedef void (*TVX11DispatchFunction)(void);
+typedef int (*TVX11DispatchFunction)(void);
 
 /* ---- Objects: images and arrays (libtvwsobjects) ---- */
 

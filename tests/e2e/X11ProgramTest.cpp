@@ -40,7 +40,9 @@ class X11ProgramTest : public ::testing::Test {
     X11ProgramTest()
         : server_(serverOptions(home_)), screen_(server_),
           probe_(server_.startClient({TOLVANE_X11_PROBE}, home_ / "probe.txt")),
-          xterm_(server_.startClient({"xterm", "-geometry", "20x5+500+400"})) {
+          // No shell prompt: xterm's text cursor, hollow or filled as the focus
+          // comes and goes, stays out of the screen read around the pointer.
+          xterm_(server_.startClient({"xterm", "-geometry", "20x5+500+400", "-e", "cat"})) {
         // The auto-return: back to the US layout after two idle seconds.
         std::filesystem::create_directories(home_ / "config/tolvane");
         std::ofstream(home_ / "config/tolvane/com.tolvane.app.plist")
@@ -129,9 +131,16 @@ TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsTheLayoutAndIsPutBack
     own["watch"] = screen_.awaitAt(parts["watch"].x, parts["watch"].y,
                                    [](const ShownCursor& shown) { return shown.width == 1; });
     // Entering from elsewhere: a cursor replaced while the pointer rests in a
-    // GTK window shows once the pointer comes in again.
+    // GTK window shows once the pointer comes in again and GTK sets its
+    // cursor anew, which takes it a moment: the pointer goes away now and then,
+    // not between every two looks.
     const Point away = parts["root"];
-    auto fromAway = [&] { screen_.at(away.x, away.y); };
+    auto fromAway = [&, left = std::chrono::steady_clock::time_point{}]() mutable {
+        if (std::chrono::steady_clock::now() - left > 300ms) {
+            screen_.at(away.x, away.y);
+            left = std::chrono::steady_clock::now();
+        }
+    };
     auto everyPlaceShows = [&](const std::string& what, auto accepted) {
         for (const auto& [place, point] : parts) {
             auto fits = [&](const ShownCursor& shown) {
@@ -145,15 +154,15 @@ TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsTheLayoutAndIsPutBack
     everyPlaceShows("before", std::equal_to<ShownCursor>());
     // The screen itself around the pointer, for after the program has gone:
     // XFixes cannot read a cursor whose maker has disconnected, the screen can.
-    // The crosshair area once showed its badge a while after SIGTERM (one run
-    // in eight); it is left out until that is understood.
-    const std::vector<std::string> framed{"default", "xterm", "root"};
+    const std::vector<std::string> framed{"default", "crosshair", "xterm", "root"};
     auto screenAround = [&](const Point& point) {
         screen_.at(point.x, point.y);
         return server_.screenPixels(point.x - 32, point.y - 32, 96, 96);
     };
     std::map<std::string, std::vector<std::uint32_t>> ownScreen;
     for (const std::string& place : framed) {
+        // GTK sets its cursor once the pointer is in: the screen is read after that.
+        ASSERT_EQ(screen_.awaitAt(parts[place].x, parts[place].y, own[place]), own[place]) << place;
         std::vector<std::uint32_t> previous;
         ASSERT_TRUE(waitUntil([&] {
             auto now = screenAround(parts[place]);
@@ -173,9 +182,11 @@ TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsTheLayoutAndIsPutBack
     // Launch: every named cursor, in GTK, in xterm and on the root, wears the badge.
     ChildProcess program = startProgram();
     ASSERT_TRUE(awaitLog("language=en")) << log();
-    // Known gap: the GTK entry's text cursor, which GTK sets itself as the
-    // pointer comes in, now and then keeps the theme's image; it is left out
-    // of the badge check until that is understood. The animated watch stays.
+    // Known gap: GTK 3 sets its window's cursor per input device (XInput 2),
+    // and the server's change by name rewrites window cursors, grabs and
+    // cursor ids but not those: the entry, whose text cursor GTK sets on
+    // every motion, keeps the theme's image in about one run in seven until
+    // GTK sets it again, so it is left out here. The animated watch stays.
     for (const std::string place : {"link", "default", "crosshair", "xterm", "root"}) {
         EXPECT_TRUE(wearsABadge(screen_.awaitAt(parts[place].x, parts[place].y,
                                                 [&](const ShownCursor& shown) {
@@ -221,7 +232,7 @@ TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsTheLayoutAndIsPutBack
               0);
     screenIsOwnEverywhere("after --restore");
     if (HasFailure()) {
-        std::cerr << log();
+        std::cerr << log() << contents(home_ / "output.txt");
     }
 }
 

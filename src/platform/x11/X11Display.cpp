@@ -39,7 +39,7 @@ std::unique_ptr<X11Display> X11Display::open(const std::shared_ptr<RunLoop>& loo
 
 X11Display::X11Display(Display* display, std::shared_ptr<RunLoop> loop)
     : display_(display), loop_(std::move(loop)) {
-    source_ = loop_->addReadableSource(ConnectionNumber(display_), [this] { dispatchPending(); });
+    source_ = loop_->addReadableSource(ConnectionNumber(display_), [this] { return dispatchPending(); });
 }
 
 X11Display::~X11Display() {
@@ -68,13 +68,15 @@ void X11Display::selectRootEvents(long mask) const {
     XSelectInput(display_, root(), current | mask);
 }
 
-void X11Display::dispatchPending() {
+bool X11Display::dispatchPending() {
     // XPending also sends what we asked for and reads what has arrived.
-    while (XPending(display_) > 0) {
+    bool handled = false;
+    for (; XPending(display_) > 0; handled = true) {
         XEvent event;
         XNextEvent(display_, &event);
         dispatch(event);
     }
+    return handled;
 }
 
 void X11Display::dispatch(XEvent& event) {

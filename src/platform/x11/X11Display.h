@@ -47,8 +47,9 @@ class X11Display {
 
     // Adds to this client's event mask on the root window, keeping what it had.
     void selectRootEvents(long mask) const;
-    // Reads and dispatches everything there is without blocking.
-    void dispatchPending();
+    // Reads and dispatches everything there is without blocking; whether
+    // there was anything.
+    bool dispatchPending();
 
   private:
     X11Display(Display* display, std::shared_ptr<RunLoop> loop);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tolvane {
@@ -125,13 +126,21 @@ TEST(RealClockRunLoop, WaitsForDueTimeAndWakesForPostedWork) {
     ASSERT_EQ(pipe(ends), 0);
     int drains = 0;
     std::string read;
-    const auto source = loop->addReadableSource(ends[0], [&] {
-        ++drains;
+    auto readAll = [&] {
+        const std::size_t before = read.size();
         pollfd readable{ends[0], POLLIN, 0};
         for (char byte = 0; poll(&readable, 1, 0) == 1 && ::read(ends[0], &byte, 1) == 1;) {
             read.push_back(byte);
-            loop->stop();
         }
+        return read.size() > before;
+    };
+    auto source = loop->addReadableSource(ends[0], [&] {
+        ++drains;
+        if (!readAll()) {
+            return false;
+        }
+        loop->stop();
+        return true;
     });
     std::thread writer([&] { EXPECT_EQ(write(ends[1], "x", 1), 1); });
     loop->run(); // would wait forever without the source waking it
@@ -144,6 +153,28 @@ TEST(RealClockRunLoop, WaitsForDueTimeAndWakesForPostedWork) {
     loop->removeReadableSource(source);
     close(ends[0]);
     close(ends[1]);
+}
+
+// What one source handles may queue events on another connection without
+// making that one readable: every source is drained again before the loop
+// waits (with a manual clock, waiting would move time to the deadline).
+TEST(RunLoopSources, AreDrainedAgainAfterAnyOfThemHandledSomething) {
+    auto loop = RunLoop::create(std::make_shared<ManualClock>(100.0));
+    bool queuedElsewhere = false;
+    bool handledElsewhere = false;
+    loop->addReadableSource(-1, [&] {
+        if (!std::exchange(queuedElsewhere, false)) {
+            return false;
+        }
+        handledElsewhere = true;
+        loop->stop();
+        return true;
+    });
+    int arrivals = 1;
+    loop->addReadableSource(-1, [&] { return queuedElsewhere = arrivals-- > 0; });
+    loop->runUntil(105.0);
+    EXPECT_TRUE(handledElsewhere);
+    EXPECT_EQ(loop->now(), 100.0);
 }
 
 } // namespace
