@@ -63,7 +63,7 @@ class MarkerStampCache {
     // Every number that decides the stamp's pixels, compared exactly.
     struct Key {
         std::optional<std::string> text;
-        std::array<double, 23> numbers;
+        std::array<double, 24> numbers;
         auto operator<=>(const Key&) const = default;
     };
     struct Entry {
