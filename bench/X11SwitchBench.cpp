@@ -1,7 +1,8 @@
 // The real program on a private Xvfb with the Adwaita cursor theme at 24
 // pixels and twenty X clients: from a layout switch (XkbLockGroup), and from a
-// Caps Lock toggle (XkbLockModifiers), to the new badge under the pointer, the X server's own CPU time per switch, and the
-// resident sizes of the server and the program before and after 1,000 switches.
+// Caps Lock toggle (XkbLockModifiers), to the new badge under the pointer, the
+// X server's own CPU time per switch, and the resident sizes of the server and
+// the program before and after 1,000 switches.
 #include "BenchSupport.h"
 #include "render/CursorRenderer.h"
 #include "support/ChildProcess.h"
@@ -13,8 +14,8 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 

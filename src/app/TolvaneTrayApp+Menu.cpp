@@ -66,8 +66,8 @@ void TolvaneTrayApp::setupTrayMenu() {
     autoReturnRootItem_ = MenuItem::create("Auto-return timer");
     launchAtLoginItem_ = actionItem("Launch at Login", &TolvaneTrayApp::toggleLaunchAtLogin);
     launchAtLoginItem_->setState(stateFor(launchAgent_.exists()));
-    for (auto item : {styleRootItem_, leftHandedItem_, showCapsLockItem_, primaryLayoutRootItem_, autoReturnRootItem_,
-                      MenuItem::separator(),
+    for (auto item : {styleRootItem_, leftHandedItem_, showCapsLockItem_, primaryLayoutRootItem_,
+                      autoReturnRootItem_, MenuItem::separator(),
                       actionItem("Reapply for current language", &TolvaneTrayApp::forceApply, "r"),
                       actionItem("Restore OS cursor", &TolvaneTrayApp::restoreSystemCursors, "s"),
                       MenuItem::separator(),

@@ -63,7 +63,8 @@ class MarkerStampCache {
     // Every number that decides the stamp's pixels, compared exactly.
     struct Key {
         std::optional<std::string> text;
-        std::array<double, 24> numbers;
+        CapsLockMark capsLockMark;
+        std::array<double, 23> numbers;
         auto operator<=>(const Key&) const = default;
     };
     struct Entry {

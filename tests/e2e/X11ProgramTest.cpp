@@ -1,6 +1,7 @@
 // The real program on a private Xvfb with the build's cursor theme, a GTK 3
 // probe window and xterm: what a user sees under the pointer as layouts
-// switch, Caps Lock is locked and unlocked, the keyboard rests, and the program quits, is killed and restored.
+// switch, Caps Lock is locked and unlocked, the keyboard rests, and the
+// program quits, is killed and restored.
 #include "support/ChildProcess.h"
 #include "support/TemporaryDirectory.h"
 #include "support/X11Screen.h"
@@ -112,7 +113,8 @@ bool wearsABadge(const ShownCursor& shown, const ShownCursor& own) {
     return shown != own && shown.width >= own.width && shown.height >= own.height;
 }
 
-TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsLayoutAndCapsLockAndIsPutBackOnEveryEnding) {
+TEST_F(X11ProgramTest,
+       EveryNamedCursorWearsTheBadgeFollowsLayoutAndCapsLockAndIsPutBackOnEveryEnding) {
     auto parts = probeParts();
     ASSERT_EQ(parts.size(), 5u);
     parts["xterm"] = {560, 430};
@@ -208,9 +210,12 @@ TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsLayoutAndCapsLockAndI
         XSync(screen_.display(), False);
     };
     lockCaps(true);
-    const ShownCursor capsLock = screen_.awaitAt(xterm.x, xterm.y, [&](const ShownCursor& shown) {
-        return shown != english && wearsABadge(shown, own["xterm"]);
-    }, fromAway);
+    const ShownCursor capsLock = screen_.awaitAt(
+        xterm.x, xterm.y,
+        [&](const ShownCursor& shown) {
+            return shown != english && wearsABadge(shown, own["xterm"]);
+        },
+        fromAway);
     EXPECT_NE(capsLock, english);
     EXPECT_TRUE(awaitLog("Caps Lock on the pointer: shown=true trigger=caps-lock-notification"))
         << log();

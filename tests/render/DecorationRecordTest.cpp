@@ -93,21 +93,20 @@ std::string decorationRecord() {
             }
             for (std::size_t turn = 0; turn <= markerCount; ++turn) {
                 const Marker& choice = choices[turn % markerCount];
-                const auto marker = choice.style.marker(InputLanguage::make(choice.code, "", ""),
-                                                        choice.capsLock);
+                const auto marker =
+                    choice.style.marker(InputLanguage::make(choice.code, "", ""), choice.capsLock);
                 const DecoratedPayload payload = CursorRenderer::decoratePayload(
                     snapshot, marker, cursorTemplate, resize.horizontal, resize.vertical,
                     resize.diagonal, leftHanded);
                 std::ostringstream record;
                 for (std::size_t index = 0; index < payload.images.size(); ++index) {
                     const Image& image = payload.images[index];
-                    record << choice.style.rawValue() << (choice.capsLock ? "+capsLock" : "")
-                           << '/' << choice.code << '/'
-                           << (leftHanded ? "left" : "right") << ' ' << CursorArtwork::name(shape)
-                           << ' ' << index << ' ' << payload.snapshot.size.width << 'x'
-                           << payload.snapshot.size.height << '@' << payload.snapshot.hotSpot.x
-                           << ',' << payload.snapshot.hotSpot.y << ' ' << image.width() << 'x'
-                           << image.height() << ' '
+                    record << choice.style.rawValue() << (choice.capsLock ? "+capsLock" : "") << '/'
+                           << choice.code << '/' << (leftHanded ? "left" : "right") << ' '
+                           << CursorArtwork::name(shape) << ' ' << index << ' '
+                           << payload.snapshot.size.width << 'x' << payload.snapshot.size.height
+                           << '@' << payload.snapshot.hotSpot.x << ',' << payload.snapshot.hotSpot.y
+                           << ' ' << image.width() << 'x' << image.height() << ' '
                            << hexDigest(fnv1a64({image.bytes(), image.byteCount()})) << '\n';
                 }
                 if (turn < markerCount) {

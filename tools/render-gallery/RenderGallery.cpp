@@ -107,8 +107,8 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind,
                 auto png = Png::encode(payload.images[i]);
                 auto name = kind.name + "-" + CursorStyle(rows[r].style).rawValue() + "-" +
                             rows[r].code + (rows[r].capsLock ? "-capslock" : "") +
-                            (hand == 1 ? "-left" : "-right") + "@" +
-                            std::to_string(i + 1) + "x.png";
+                            (hand == 1 ? "-left" : "-right") + "@" + std::to_string(i + 1) +
+                            "x.png";
                 std::ofstream(folder / name, std::ios::binary)
                     .write(reinterpret_cast<const char*>(png->data()),
                            static_cast<std::streamsize>(png->size()));
@@ -172,13 +172,13 @@ int main(int argc, char** argv) {
                        folder / "log-off.log", nullptr});
     // Caps Lock on right after off, to compare them.
     const std::vector<Row> rows = {
-        {CursorStyle::letterBadge, "en"},          {CursorStyle::letterBadge, "en", true},
-        {CursorStyle::letterBadge, "ru"},          {CursorStyle::letterBadge, "ru", true},
-        {CursorStyle::letterBadge, "de"},          {CursorStyle::letterBadge, "de", true},
-        {CursorStyle::letterBadge, "zh-hans"},     {CursorStyle::letterBadge, "zh-hans", true},
-        {CursorStyle::letterBadge, "zh-hant"},     {CursorStyle::dotBadge, "en"},
-        {CursorStyle::dotBadge, "en", true},       {CursorStyle::highContrast, "de"},
-        {CursorStyle::highContrast, "ru"},         {CursorStyle::highContrast, "ru", true},
+        {CursorStyle::letterBadge, "en"},      {CursorStyle::letterBadge, "en", true},
+        {CursorStyle::letterBadge, "ru"},      {CursorStyle::letterBadge, "ru", true},
+        {CursorStyle::letterBadge, "de"},      {CursorStyle::letterBadge, "de", true},
+        {CursorStyle::letterBadge, "zh-hans"}, {CursorStyle::letterBadge, "zh-hans", true},
+        {CursorStyle::letterBadge, "zh-hant"}, {CursorStyle::dotBadge, "en"},
+        {CursorStyle::dotBadge, "en", true},   {CursorStyle::highContrast, "de"},
+        {CursorStyle::highContrast, "ru"},     {CursorStyle::highContrast, "ru", true},
     };
     const std::vector<Kind> kinds = {
         {"arrow", artworkSnapshot(CursorShape::arrow), CursorTemplate::arrow, {}},

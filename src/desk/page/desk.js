@@ -347,7 +347,7 @@ document.addEventListener("DOMContentLoaded", () => {
   document.addEventListener("keydown", (event) => {
     if (event.key === "Escape") closeMenus();
   });
-  const modifiers = new Set(["Shift", "Control", "Alt", "Meta", "CapsLock", "Fn"]);
+  const modifiers = new Set(["Shift", "Control", "Alt", "Meta", "Fn"]);
   // Caps Lock, typed or clicked, locks and unlocks as a keyboard's does.
   $("typing-pad").addEventListener("keydown", (event) => {
     const type = event.key === "CapsLock" ? "capsLock" : modifiers.has(event.key) ? "flagsChanged" : "keyDown";

@@ -37,7 +37,6 @@ class SimEventServices final : public EventServices {
     // The Caps Lock key: a modifier key event that toggles the lock.
     void pressCapsLock();
 
-
     double secondsSinceLastEventType(EventType type) const override;
     Point mouseLocation() const override { return mouseLocation_; }
     std::vector<Rect> screenFrames() const override { return screenFrames_; }

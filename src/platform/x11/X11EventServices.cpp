@@ -98,8 +98,7 @@ void X11EventServices::watchCapsLock() {
     capsLockLocked_ = (state.locked_mods & LockMask) != 0;
     capsLockFilter_ = display_.addFilter(eventBase, [this](XEvent& event) {
         const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
-        if (xkb.any.xkb_type != XkbStateNotify ||
-            (xkb.state.changed & XkbModifierLockMask) == 0) {
+        if (xkb.any.xkb_type != XkbStateNotify || (xkb.state.changed & XkbModifierLockMask) == 0) {
             return;
         }
         const bool locked = (xkb.state.locked_mods & LockMask) != 0;
