@@ -65,7 +65,7 @@ FreshWindowServer::FreshWindowServer() {
 }
 
 ControllerDesk::ControllerDesk()
-    : runtime({TOLVANE_SIMWS_PATH}, std::make_shared<SimEventServices>(clock)),
+    : runtime({TOLVANE_SIMWS_PATH}, std::make_shared<SimEventServices>(clock, loop)),
       controller(runtime, capes, standardCursors, loop, Environment()) {}
 
 bool ControllerDesk::apply(const std::string& code) {

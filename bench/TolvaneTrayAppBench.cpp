@@ -1,5 +1,6 @@
 // The application on the simulated session: what a poll costs when nothing
-// changed, and how long a layout switch takes to show on the pointer.
+// changed, and how long a layout switch and a Caps Lock toggle take to show
+// on the pointer.
 #include "BenchSupport.h"
 #include "app/TolvaneTrayApp.h"
 #include "input/LanguageDetector.h"
@@ -77,6 +78,19 @@ void BM_LayoutSwitchToDecoratedArrow(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_LayoutSwitchToDecoratedArrow)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// From Caps Lock pressed to the badge with or without its bar on the
+// displayed arrow: the notification, the refresh and a lightweight apply.
+void BM_CapsLockToggleToDecoratedArrow(benchmark::State& state) {
+    LaunchedApp launched;
+    RunLoop& loop = *launched.session.loop();
+    loop.advance(5);
+    measureAgainstSetCopy(state, [&] {
+        launched.session.events()->pressCapsLock();
+        loop.drain();
+    });
+}
+BENCHMARK(BM_CapsLockToggleToDecoratedArrow)->Unit(benchmark::kMillisecond)->Iterations(50);
 
 } // namespace
 } // namespace tolvane

@@ -1,7 +1,8 @@
 // The real program on a private Xvfb with the Adwaita cursor theme at 24
-// pixels and twenty X clients: from a layout switch (XkbLockGroup) to the new
-// badge under the pointer, the X server's own CPU time per switch, and the
-// resident sizes of the server and the program before and after 1,000 switches.
+// pixels and twenty X clients: from a layout switch (XkbLockGroup), and from a
+// Caps Lock toggle (XkbLockModifiers), to the new badge under the pointer, the
+// X server's own CPU time per switch, and the resident sizes of the server and
+// the program before and after 1,000 switches.
 #include "BenchSupport.h"
 #include "render/CursorRenderer.h"
 #include "support/ChildProcess.h"
@@ -12,7 +13,9 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <unistd.h>
 
@@ -87,66 +90,79 @@ double decoratedThemeSetCopySeconds(std::size_t& bytes) {
     return best;
 }
 
-void BM_X11LayoutSwitchToPointer(benchmark::State& state) {
-    testing::TemporaryDirectory home;
-    XvfbDisplay::Options options;
-    options.keyboardLayouts = {"us", "ru", "de"};
-    options.environment = {{"XCURSOR_THEME", "Adwaita"},
-                           {"XCURSOR_SIZE", "24"},
-                           {"HOME", home.path().string()},
-                           {"XDG_CONFIG_HOME", (home / "config").string()},
-                           {"XDG_CACHE_HOME", (home / "cache").string()},
-                           {"TOLVANE_LOG_FILE", (home / "Tolvane.log").string()}};
-    options.rootCursor = "left_ptr";
-    XvfbDisplay server(options);
-    std::vector<ChildProcess> others;
-    others.push_back(server.startClient({"xterm", "-geometry", "20x5+500+400"}));
-    for (int client = 1; client < clients; ++client) {
-        others.push_back(server.startClient({"xterm", "-geometry", "20x5+0+0"}));
+// The program on the private Xvfb with the twenty clients, the pointer
+// resting in the first xterm as the program starts.
+struct X11Desk {
+    X11Desk() : server(options(home)) {
+        others.push_back(server.startClient({"xterm", "-geometry", "20x5+500+400"}));
+        for (int client = 1; client < clients; ++client) {
+            others.push_back(server.startClient({"xterm", "-geometry", "20x5+0+0"}));
+        }
+        screen.emplace(server);
+        own = screen->awaitAt(560, 430, [](const ShownCursor& shown) { return shown.width > 0; });
+        program = server.startClient({TOLVANE_EXECUTABLE, "--session=x11"}, home / "output.txt");
     }
-    X11Screen screen(server);
-    // The pointer rests in the first xterm, as the program starts.
-    screen.awaitAt(560, 430, [](const ShownCursor& shown) { return shown.width > 0; });
-    ChildProcess program =
-        server.startClient({TOLVANE_EXECUTABLE, "--session=x11"}, home / "output.txt");
 
-    // Each layout's badge as it shows once the program has settled on it.
-    std::vector<ShownCursor> badges(groups);
-    ShownCursor previous = screen.at(560, 430);
-    for (int round = 0; round < 2 * groups; ++round) {
-        const int group = (round + 1) % groups;
-        XkbLockGroup(screen.display(), XkbUseCoreKbd, static_cast<unsigned>(group));
-        XSync(screen.display(), False);
-        previous = screen.awaitAt(560, 430, [&](const ShownCursor& shown) {
+    static XvfbDisplay::Options options(const testing::TemporaryDirectory& home) {
+        XvfbDisplay::Options options;
+        options.keyboardLayouts = {"us", "ru", "de"};
+        options.environment = {{"XCURSOR_THEME", "Adwaita"},
+                               {"XCURSOR_SIZE", "24"},
+                               {"HOME", home.path().string()},
+                               {"XDG_CONFIG_HOME", (home / "config").string()},
+                               {"XDG_CACHE_HOME", (home / "cache").string()},
+                               {"TOLVANE_LOG_FILE", (home / "Tolvane.log").string()}};
+        options.rootCursor = "left_ptr";
+        return options;
+    }
+
+    ShownCursor shown() const { return screen->at(560, 430); }
+    // What the pointer shows once a change has taken it away from `previous`.
+    ShownCursor settled(const ShownCursor& previous) const {
+        return screen->awaitAt(560, 430, [&](const ShownCursor& shown) {
             return shown.width > 0 && shown != previous;
         });
-        badges[static_cast<std::size_t>(group)] = previous;
     }
 
+    testing::TemporaryDirectory home;
+    XvfbDisplay server;
+    std::vector<ChildProcess> others;
+    std::optional<X11Screen> screen;
+    // The theme's own cursor, before the program starts.
+    ShownCursor own;
+    ChildProcess program;
+};
+
+// Makes change `step % looks.size()` once per iteration and waits until the
+// pointer shows its look; reports the median and 99th percentile as
+// multiples of the copy floor, the X server's CPU time per change, and the
+// resident sizes of the server and the program before and after.
+void measureChanges(benchmark::State& state, X11Desk& desk,
+                    const std::function<void(std::size_t)>& change,
+                    const std::vector<ShownCursor>& looks) {
     std::size_t bytes = 0;
     const double floor = decoratedThemeSetCopySeconds(bytes);
     std::vector<double> times;
-    const double serverBefore = cpuSeconds(server.serverPid());
-    const double programBefore = cpuSeconds(program.pid());
-    const double serverResidentBefore = residentMegabytes(server.serverPid());
-    const double programResidentBefore = residentMegabytes(program.pid());
-    int group = 0;
+    const double serverBefore = cpuSeconds(desk.server.serverPid());
+    const double programBefore = cpuSeconds(desk.program.pid());
+    const double serverResidentBefore = residentMegabytes(desk.server.serverPid());
+    const double programResidentBefore = residentMegabytes(desk.program.pid());
+    std::size_t step = 0;
     for (auto _ : state) {
-        group = (group + 1) % groups;
-        const ShownCursor& expected = badges[static_cast<std::size_t>(group)];
+        step = (step + 1) % looks.size();
         const auto start = Watch::now();
-        XkbLockGroup(screen.display(), XkbUseCoreKbd, static_cast<unsigned>(group));
-        XSync(screen.display(), False);
-        while (screen.at(560, 430) != expected) {
+        change(step);
+        XSync(desk.screen->display(), False);
+        while (desk.shown() != looks[step]) {
             if (Watch::now() - start > 10s) {
-                state.SkipWithError("the badge did not follow the layout within 10 s");
+                state.SkipWithError("the pointer did not follow the change within 10 s");
                 return;
             }
         }
         times.push_back(std::chrono::duration<double>(Watch::now() - start).count());
     }
-    const double serverSeconds = cpuSeconds(server.serverPid()) - serverBefore;
-    const double programSeconds = cpuSeconds(program.pid()) - programBefore;
+    const double serverSeconds = cpuSeconds(desk.server.serverPid()) - serverBefore;
+    const double programSeconds = cpuSeconds(desk.program.pid()) - programBefore;
     std::sort(times.begin(), times.end());
     const double median = times[times.size() / 2];
     const double p99 = times[std::min(times.size() - 1, times.size() * 99 / 100)];
@@ -158,16 +174,53 @@ void BM_X11LayoutSwitchToPointer(benchmark::State& state) {
     state.counters["x_floor_p99"] = p99 / floor;
     // Flat when neither side keeps what a switch made.
     state.counters["xserver_rss_mb_before"] = serverResidentBefore;
-    state.counters["xserver_rss_mb_after"] = residentMegabytes(server.serverPid());
+    state.counters["xserver_rss_mb_after"] = residentMegabytes(desk.server.serverPid());
     state.counters["program_rss_mb_before"] = programResidentBefore;
-    state.counters["program_rss_mb_after"] = residentMegabytes(program.pid());
+    state.counters["program_rss_mb_after"] = residentMegabytes(desk.program.pid());
     state.counters["xserver_cpu_ms_per_switch"] =
         serverSeconds * 1000 / static_cast<double>(times.size());
     state.counters["program_cpu_ms_per_switch"] =
         programSeconds * 1000 / static_cast<double>(times.size());
-    program.stop();
+    desk.program.stop();
+}
+
+void BM_X11LayoutSwitchToPointer(benchmark::State& state) {
+    X11Desk desk;
+    auto lockGroup = [&](std::size_t group) {
+        XkbLockGroup(desk.screen->display(), XkbUseCoreKbd, static_cast<unsigned>(group));
+    };
+    // Each layout's badge as it shows once the program has settled on it.
+    std::vector<ShownCursor> badges(groups);
+    ShownCursor previous = desk.shown();
+    for (std::size_t round = 0; round < 2 * groups; ++round) {
+        const std::size_t group = (round + 1) % groups;
+        lockGroup(group);
+        XSync(desk.screen->display(), False);
+        previous = desk.settled(previous);
+        badges[group] = previous;
+    }
+    measureChanges(state, desk, lockGroup, badges);
 }
 BENCHMARK(BM_X11LayoutSwitchToPointer)->Unit(benchmark::kMillisecond)->Iterations(1000);
+
+// From Caps Lock locked or unlocked (XkbLockModifiers) to the badge with or
+// without its bar under the pointer.
+void BM_X11CapsLockToggleToPointer(benchmark::State& state) {
+    X11Desk desk;
+    auto lockCaps = [&](std::size_t locked) {
+        XkbLockModifiers(desk.screen->display(), XkbUseCoreKbd, LockMask,
+                         locked != 0 ? LockMask : 0);
+    };
+    ShownCursor unlocked = desk.settled(desk.own);
+    lockCaps(1);
+    XSync(desk.screen->display(), False);
+    const ShownCursor locked = desk.settled(unlocked);
+    lockCaps(0);
+    XSync(desk.screen->display(), False);
+    unlocked = desk.settled(locked);
+    measureChanges(state, desk, lockCaps, {unlocked, locked});
+}
+BENCHMARK(BM_X11CapsLockToggleToPointer)->Unit(benchmark::kMillisecond)->Iterations(1000);
 
 } // namespace
 } // namespace tolvane

@@ -62,6 +62,17 @@ void CursorPreferences::setLeftHanded(bool leftHanded) {
     }
 }
 
+bool CursorPreferences::showsCapsLock() const {
+    auto value = storedObject(showsCapsLockKey);
+    return value ? DefaultsStore::booleanReading(*value) : true;
+}
+
+void CursorPreferences::setShowsCapsLock(bool shows) {
+    if (store(showsCapsLockKey, shows)) {
+        AppLog::info("Preference show Caps Lock saved: " + logformat::boolean(shows));
+    }
+}
+
 std::optional<std::string> CursorPreferences::primaryInputSourceID() const {
     auto value = storedObject(primaryInputSourceIDKey);
     const std::string* text = value ? value->stringValue() : nullptr;

@@ -19,6 +19,7 @@ class CursorPreferences {
     static constexpr const char* legacyEnglishStyleKey = "tolvane.cursor_style.en";
     static constexpr const char* legacyRussianStyleKey = "tolvane.cursor_style.ru";
     static constexpr const char* leftHandedKey = "tolvane.left_handed";
+    static constexpr const char* showsCapsLockKey = "tolvane.show_caps_lock";
     static constexpr const char* primaryInputSourceIDKey = "tolvane.primary_input_source_id";
     static constexpr const char* returnDelayKey =
         "tolvane.primary_input_source_return_delay_seconds";
@@ -38,6 +39,10 @@ class CursorPreferences {
 
     bool isLeftHanded() const;
     void setLeftHanded(bool leftHanded);
+
+    // Whether the badge shows Caps Lock; on while nothing is stored.
+    bool showsCapsLock() const;
+    void setShowsCapsLock(bool shows);
 
     // Trimmed; none when unset or blank.
     std::optional<std::string> primaryInputSourceID() const;

@@ -60,12 +60,14 @@ void TolvaneTrayApp::setupTrayMenu() {
     styleRootItem_ = MenuItem::create("Cursor style");
     leftHandedItem_ = actionItem("Left-handed cursor", &TolvaneTrayApp::toggleLeftHanded);
     leftHandedItem_->setState(stateFor(preferences_.isLeftHanded()));
+    showCapsLockItem_ = actionItem("Show Caps Lock", &TolvaneTrayApp::toggleShowCapsLock);
+    showCapsLockItem_->setState(stateFor(preferences_.showsCapsLock()));
     primaryLayoutRootItem_ = MenuItem::create("Primary layout");
     autoReturnRootItem_ = MenuItem::create("Auto-return timer");
     launchAtLoginItem_ = actionItem("Launch at Login", &TolvaneTrayApp::toggleLaunchAtLogin);
     launchAtLoginItem_->setState(stateFor(launchAgent_.exists()));
-    for (auto item : {styleRootItem_, leftHandedItem_, primaryLayoutRootItem_, autoReturnRootItem_,
-                      MenuItem::separator(),
+    for (auto item : {styleRootItem_, leftHandedItem_, showCapsLockItem_, primaryLayoutRootItem_,
+                      autoReturnRootItem_, MenuItem::separator(),
                       actionItem("Reapply for current language", &TolvaneTrayApp::forceApply, "r"),
                       actionItem("Restore OS cursor", &TolvaneTrayApp::restoreSystemCursors, "s"),
                       MenuItem::separator(),
@@ -183,6 +185,15 @@ void TolvaneTrayApp::toggleLeftHanded() {
     invalidateCapeCache();
     AppLog::info("Left-handed mode toggled: " + logformat::boolean(leftHanded));
     refreshStateAndApplyCursor(true, "left-handed-toggle");
+}
+
+void TolvaneTrayApp::toggleShowCapsLock() {
+    preferences_.setShowsCapsLock(!preferences_.showsCapsLock());
+    const bool shows = preferences_.showsCapsLock();
+    showCapsLockItem_->setState(stateFor(shows));
+    AppLog::info("Show Caps Lock toggled: " + logformat::boolean(shows));
+    // Each state keeps its own capes: nothing to invalidate.
+    refreshStateAndApplyCursor(true, "show-caps-lock-toggle");
 }
 
 void TolvaneTrayApp::invalidateCapeCache() {

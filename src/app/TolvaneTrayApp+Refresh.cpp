@@ -31,6 +31,9 @@ void TolvaneTrayApp::refreshStateAndApplyCursor(bool force, const std::string& t
     }
     const bool codeSame = lastLanguageCode_ == language.code();
     const bool sourceSame = lastInputSourceID_ == language.sourceID();
+    // The preference is read only while the lock is on: an idle poll stays cheap.
+    const bool capsLockShown = context_.events.isCapsLockLocked() && preferences_.showsCapsLock();
+    const bool capsLockSame = capsLockShown == capsLockShown_;
     if (pendingAutoReturnTargetSourceID_) {
         const std::string target = *pendingAutoReturnTargetSourceID_;
         if (target == language.sourceID()) {
@@ -43,7 +46,7 @@ void TolvaneTrayApp::refreshStateAndApplyCursor(bool force, const std::string& t
                          target + " actual=" + language.sourceID());
         }
     }
-    const bool unchanged = !force && codeSame && sourceSame;
+    const bool unchanged = !force && codeSame && sourceSame && capsLockSame;
     const bool launchResumed = resumeLaunchIfNeeded(trigger, unchanged);
     force = force || launchResumed;
     if (unchanged && !launchResumed) {
@@ -56,6 +59,11 @@ void TolvaneTrayApp::refreshStateAndApplyCursor(bool force, const std::string& t
 
     cancelStabilizationReapplies();
     watchdogSuppressedUntil_ = context_.loop->now() + watchdogReapplyCooldown;
+    if (!capsLockSame) {
+        AppLog::info("Caps Lock on the pointer: shown=" + logformat::boolean(capsLockShown) +
+                     " trigger=" + trigger);
+    }
+    capsLockShown_ = capsLockShown;
     const bool applied = applyCursor(language);
     AppLog::info("Apply requested trigger=" + trigger + " force=" + logformat::boolean(force) +
                  " languageChanged=" + logformat::boolean(!codeSame) +
@@ -96,7 +104,7 @@ bool TolvaneTrayApp::applyCursor(const InputLanguage& language) {
         return false;
     }
     const CursorStyle style = preferences_.style(language);
-    const std::optional<CursorMarker> marker = style.marker(language);
+    const std::optional<CursorMarker> marker = markerFor(style, language);
     AppLog::info("Applying cursor for language=" + language.code() +
                  " badge=" + language.badgeText() + " style=" + style.rawValue() +
                  " marker=" + (marker ? "custom" : "system"));
@@ -114,6 +122,11 @@ bool TolvaneTrayApp::applyCursor(const InputLanguage& language) {
     return result;
 }
 
+std::optional<CursorMarker> TolvaneTrayApp::markerFor(CursorStyle style,
+                                                      const InputLanguage& language) const {
+    return style.marker(language, capsLockShown_);
+}
+
 void TolvaneTrayApp::updateMenu(const LanguageState& state) {
     StatusItem::Button* button = statusItem_ ? statusItem_->button() : nullptr;
     if (button == nullptr) {
@@ -124,7 +137,8 @@ void TolvaneTrayApp::updateMenu(const LanguageState& state) {
         language.badgeText().empty()
             ? InputLanguage::badgeText(InputLanguage::normalizedCode(language.code()))
             : language.badgeText();
-    std::string title = "TV [" + badge + "]";
+    std::string title =
+        "TV [" + (capsLockShown_ ? CursorStyle::capsLockText(badge) + "\u21EA" : badge) + "]";
     // Four times a second with nothing new: leave the title alone.
     if (button->title() != title) {
         button->setTitle(std::move(title));
@@ -150,7 +164,7 @@ void TolvaneTrayApp::runStabilizationReapply(const InputLanguage& expectedLangua
         return;
     }
     const CursorStyle style = preferences_.style(language);
-    const std::optional<CursorMarker> marker = style.marker(language);
+    const std::optional<CursorMarker> marker = markerFor(style, language);
     if (!marker || !cursorController_ || !context_.runtime.mainConnectionID()) {
         return;
     }
@@ -213,6 +227,11 @@ void TolvaneTrayApp::pollInputSource() {
 void TolvaneTrayApp::onInputSourceChanged() {
     AppLog::debug("Input source notification received");
     refreshStateAndApplyCursor(false, "input-source-notification");
+}
+
+void TolvaneTrayApp::onCapsLockChanged() {
+    AppLog::debug("Caps Lock notification received");
+    refreshStateAndApplyCursor(false, "caps-lock-notification");
 }
 
 void TolvaneTrayApp::forceApply() {

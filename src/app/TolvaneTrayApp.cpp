@@ -68,6 +68,8 @@ void TolvaneTrayApp::applicationDidFinishLaunching() {
     AppLog::info("Input source observer installed: " +
                  std::string(InputSourceServices::selectedKeyboardInputSourceChangedNotification));
 
+    capsLockObserver_ = context_.events.addCapsLockObserver([this] { onCapsLockChanged(); });
+
     AppLog::info("Input source polling fallback started: interval=0.25s");
     inputSourcePollTimer_ =
         context_.loop->every(inputSourcePollInterval, [this] { pollInputSource(); });
@@ -109,6 +111,10 @@ void TolvaneTrayApp::stopTimersAndObservers() {
     if (inputSourceObserver_) {
         context_.inputSources.removeObserver(*inputSourceObserver_);
         inputSourceObserver_.reset();
+    }
+    if (capsLockObserver_) {
+        context_.events.removeCapsLockObserver(*capsLockObserver_);
+        capsLockObserver_.reset();
     }
     // The auto-return confirmation too: nothing may switch or re-decorate
     // once termination has begun.

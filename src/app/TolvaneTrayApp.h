@@ -78,6 +78,7 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     void pollInputSource();
     // Notification and menu entry points.
     void onInputSourceChanged();
+    void onCapsLockChanged();
     void forceApply();
     void restoreSystemCursors();
     void toggleLaunchAtLogin();
@@ -93,6 +94,8 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     // language and source it last applied.
     bool resumeLaunchIfNeeded(const std::string& trigger, bool unchanged);
     bool applyCursor(const InputLanguage& language);
+    // The style's marker for the language, with Caps Lock as it is shown.
+    std::optional<CursorMarker> markerFor(CursorStyle style, const InputLanguage& language) const;
     void updateMenu(const LanguageState& state);
     void scheduleStabilizationReapply(const InputLanguage& expectedLanguage, int attempt);
     void runStabilizationReapply(const InputLanguage& expectedLanguage, int attempt);
@@ -115,6 +118,7 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     void rebuildPrimaryLayoutAndAutoReturnMenus();
     void onSelectStyle(const MenuItem& sender);
     void toggleLeftHanded();
+    void toggleShowCapsLock();
     void invalidateCapeCache();
     void setCurrentInputSourceAsPrimary();
     void selectPrimaryInputSource(const MenuItem& sender);
@@ -152,12 +156,16 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     std::shared_ptr<MenuItem> primaryLayoutRootItem_;
     std::shared_ptr<MenuItem> autoReturnRootItem_;
     std::shared_ptr<MenuItem> leftHandedItem_;
+    std::shared_ptr<MenuItem> showCapsLockItem_;
     std::shared_ptr<MenuItem> launchAtLoginItem_;
 
     std::optional<InputLanguage> lastLanguage_;
     std::optional<std::string> lastLanguageCode_;
     std::optional<std::string> lastInputSourceID_;
+    // Whether the pointer shows Caps Lock: it is locked and the user wants it shown.
+    bool capsLockShown_ = false;
     std::optional<InputSourceServices::ObserverID> inputSourceObserver_;
+    std::optional<EventServices::ObserverID> capsLockObserver_;
     std::optional<Cancellable> inputSourcePollTimer_;
     std::optional<Cancellable> primaryLayoutReturnTimer_;
     std::optional<Cancellable> cursorSeedWatchdogTimer_;

@@ -98,6 +98,10 @@ CursorCapeStore::~CursorCapeStore() {
     waitForSaves();
 }
 
+std::string CursorCapeStore::capeStyleCode(const std::string& styleCode, bool capsLock) {
+    return capsLock ? styleCode + "-capslock" : styleCode;
+}
+
 std::string CursorCapeStore::sanitizeComponent(const std::string& component) {
     // Every byte of a multi-byte character is outside the allowed set, and a
     // run of those becomes one "-", so bytes serve as well as characters here.

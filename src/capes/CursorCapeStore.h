@@ -82,6 +82,11 @@ class CursorCapeStore {
     std::optional<CursorSet> readCape(std::span<const std::uint8_t> bytes,
                                       const std::string& languageCode, const std::string& styleCode,
                                       Frames frames, const std::filesystem::path& file) const;
+    // The style part of a cape's key. Each Caps Lock state keeps its own
+    // capes, so that toggling it rewrites nothing; the unlocked state keeps
+    // the plain style code, and with it the capes written before Caps Lock
+    // was shown.
+    static std::string capeStyleCode(const std::string& styleCode, bool capsLock);
     // Deletes every cape file, drops the saves waiting to start and forgets what was saved.
     void removeAllCapes();
 

@@ -25,18 +25,22 @@ bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
 
     // Capes hold the system style's cursors; every marker style is drawn afresh.
     const bool forceTemplatePayloads = !styleCode || lowercasedASCII(*styleCode) != "system";
+    const bool capsLock = marker && marker->capsLockMark != CapsLockMark::none;
+    const std::optional<std::string> capeStyle =
+        styleCode ? std::optional(CursorCapeStore::capeStyleCode(*styleCode, capsLock))
+                  : std::nullopt;
     CursorPayloadMap capePayloads;
-    if (languageCode && styleCode) {
+    if (languageCode && capeStyle) {
         // Drawn afresh, a cape's cursors only add their identifiers to the
         // targets, so their pixels need not be decoded.
         const auto frames = forceTemplatePayloads ? CursorCapeStore::Frames::headersChecked
                                                   : CursorCapeStore::Frames::decoded;
         capePayloads =
-            capeStore_.loadCape(*languageCode, *styleCode, frames).value_or(CursorPayloadMap{});
+            capeStore_.loadCape(*languageCode, *capeStyle, frames).value_or(CursorPayloadMap{});
     }
     if (!capePayloads.empty()) {
         AppLog::info("apply using cape payloads: language=" + languageCode.value_or("nil") +
-                     " style=" + styleCode.value_or("nil") +
+                     " style=" + capeStyle.value_or("nil") +
                      " cursors=" + std::to_string(capePayloads.size()));
     }
     // A lightweight apply captures nothing: with no baseline it would take
@@ -91,8 +95,8 @@ bool SystemCursorController::apply(const std::optional<CursorMarker>& marker,
     if (!registration.appliedAny) {
         return false;
     }
-    if (languageCode && styleCode) {
-        capeStore_.saveCape(*languageCode, *styleCode, registration.appliedCursorPayloads);
+    if (languageCode && capeStyle) {
+        capeStore_.saveCape(*languageCode, *capeStyle, registration.appliedCursorPayloads);
     }
     lastAppliedStyleCode_ = styleCode;
     return true;

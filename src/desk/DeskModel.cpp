@@ -175,6 +175,7 @@ nlohmann::json DeskModel::state() const {
     nlohmann::json state{{"ended", ended_},
                          {"notifications", notificationsEnabled_},
                          {"beeps", session_.application().beepCount()},
+                         {"capsLock", session_.events()->isCapsLockLocked()},
                          {"menu", menuState()},
                          {"inputSources", inputSourcesState()},
                          {"accessibility", accessibilityState()},
@@ -359,6 +360,9 @@ DeskModel::Refusal DeskModel::pressKey(const std::string& type) {
         session_.events()->recordEvent(EventType::keyDown);
     } else if (type == "flagsChanged") {
         session_.events()->recordEvent(EventType::flagsChanged);
+    } else if (type == "capsLock") {
+        session_.events()->pressCapsLock();
+        publishIfChanged();
     } else {
         return "unknown key event";
     }

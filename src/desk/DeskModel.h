@@ -39,7 +39,8 @@ class DeskModel {
     // The user answers one of the open alerts with a button, after typing
     // the text into its field (when it has one).
     Refusal answerAlert(std::uint64_t alertID, int button, const std::string& text);
-    // A key ("keyDown") or a modifier ("flagsChanged") on the typing pad.
+    // A key ("keyDown"), a modifier ("flagsChanged") or the Caps Lock key
+    // ("capsLock", which also locks or unlocks) on the typing pad.
     Refusal pressKey(const std::string& type);
     // The Accessibility pointer colours: custom fill and outline ("#rrggbb"),
     // or, with neither, the standard pointer. Refused when they cannot be saved.

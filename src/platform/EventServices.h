@@ -3,6 +3,7 @@
 #include "platform/Geometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace tolvane {
@@ -27,10 +28,12 @@ struct MouseEvent {
     bool operator==(const MouseEvent&) const = default;
 };
 
-// Event services: input idle times, the pointer and the screens, and posting
-// synthetic mouse events.
+// Event services: input idle times, the pointer and the screens, posting
+// synthetic mouse events, and the Caps Lock state.
 class EventServices {
   public:
+    using ObserverID = std::uint64_t;
+
     virtual ~EventServices() = default;
 
     // Seconds since the last event of this type in the combined session
@@ -45,6 +48,14 @@ class EventServices {
     // Creates the event and posts it at the HID event tap; false when the
     // event could not be created (nothing was posted then).
     virtual bool postMouseEvent(const MouseEvent& event) = 0;
+
+    // Whether Caps Lock is locked on, as last heard from the system: a cheap
+    // reading, without a round trip.
+    virtual bool isCapsLockLocked() const = 0;
+    // The observer runs on the main run loop some time after Caps Lock was
+    // locked or unlocked.
+    virtual ObserverID addCapsLockObserver(std::function<void()> observer) = 0;
+    virtual void removeCapsLockObserver(ObserverID observer) = 0;
 };
 
 } // namespace tolvane

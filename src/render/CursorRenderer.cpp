@@ -26,6 +26,11 @@ constexpr double maxCanvasPixels = 4096;
 // Bold sans-serif with Latin, Cyrillic and CJK coverage.
 constexpr const char* badgeFontFamilies = "DejaVu Sans, Noto Sans CJK SC, Noto Sans CJK TC, Sans";
 
+// With the Caps Lock bar under it, the text fits a disc this much smaller
+// and sits this much of the diameter higher.
+constexpr double capsTextDiscShare = 0.9;
+constexpr double capsTextLift = 0.08;
+
 struct LayoutDeleter {
     void operator()(PangoLayout* layout) const { g_object_unref(layout); }
 };
@@ -212,12 +217,31 @@ void paintMarker(cairo_t* context, const CursorMarker& marker, Point centre, dou
     }
     cairo_new_path(context);
 
+    const double diameter = 2 * radius;
+    if (marker.capsLockMark == CapsLockMark::ring) {
+        cairo_arc(context, centre.x, centre.y, 0.25 * diameter, 0, 2 * std::numbers::pi);
+        cairo_set_line_width(context, std::max(0.12 * diameter, 1.5));
+        setColor(context, Color::white());
+        cairo_stroke(context);
+    }
     if (marker.text) {
+        // The bar takes the lower part of the disc: the text is fitted to a
+        // smaller disc and moves up to make room for it.
+        const bool bar = marker.capsLockMark == CapsLockMark::bar;
+        const double textDisc = bar ? capsTextDiscShare * diameter : diameter;
+        const double textCentreY = bar ? centre.y - capsTextLift * diameter : centre.y;
         BadgeText text(context, *marker.text);
-        text.measure(cachedBadgeFontSize(*marker.text, 2 * radius,
+        text.measure(cachedBadgeFontSize(*marker.text, textDisc,
                                          [&](double size) { return text.measure(size); }));
         setColor(context, marker.textColor);
-        text.drawCentred(context, centre.x, centre.y);
+        text.drawCentred(context, centre.x, textCentreY);
+        if (bar) {
+            const double width = 0.5 * diameter;
+            const double thickness = std::max(0.1 * diameter, 1.2);
+            cairo_rectangle(context, centre.x - width / 2, centre.y + 0.2 * diameter, width,
+                            thickness);
+            cairo_fill(context);
+        }
     }
     cairo_restore(context);
 }

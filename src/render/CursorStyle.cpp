@@ -1,5 +1,8 @@
 #include "render/CursorStyle.h"
 
+#include <glib.h>
+#include <memory>
+
 namespace tolvane {
 
 namespace {
@@ -39,7 +42,27 @@ std::string CursorStyle::rawValue() const {
     return "system";
 }
 
-std::optional<CursorMarker> CursorStyle::marker(const InputLanguage& language) const {
+std::string CursorStyle::capsLockText(const std::string& text) {
+    std::unique_ptr<gchar, decltype(&g_free)> upper(
+        g_utf8_strup(text.c_str(), static_cast<gssize>(text.size())), &g_free);
+    return upper ? std::string(upper.get()) : text;
+}
+
+std::optional<CursorMarker> CursorStyle::marker(const InputLanguage& language,
+                                                bool capsLock) const {
+    std::optional<CursorMarker> marker = plainMarker(language);
+    if (marker && capsLock) {
+        if (marker->text) {
+            marker->text = capsLockText(*marker->text);
+            marker->capsLockMark = CapsLockMark::bar;
+        } else {
+            marker->capsLockMark = CapsLockMark::ring;
+        }
+    }
+    return marker;
+}
+
+std::optional<CursorMarker> CursorStyle::plainMarker(const InputLanguage& language) const {
     switch (value_) {
     case system:
         return std::nullopt;

@@ -8,6 +8,13 @@
 
 namespace tolvane {
 
+// How a marker shows that Caps Lock is on.
+enum class CapsLockMark {
+    none,
+    bar,  // a short bar under the text
+    ring, // a ring inside the disc
+};
+
 // What the renderer draws onto the pointer: a disc with an optional text.
 struct CursorMarker {
     std::optional<std::string> text;
@@ -16,6 +23,7 @@ struct CursorMarker {
     Color borderColor;
     double diameter = 0.0;    // points at 1x, before the renderer's scaling
     double borderWidth = 0.0; // points at 1x, before the renderer's scaling
+    CapsLockMark capsLockMark = CapsLockMark::none;
 };
 
 // The one marker style the user chooses for all languages.
@@ -29,12 +37,18 @@ public:
     static constexpr Value allCases[] = {system, letterBadge, dotBadge, highContrast};
 
     std::string rawValue() const;
-    // Nothing for the system style: its cursors stay undecorated.
-    std::optional<CursorMarker> marker(const InputLanguage& language) const;
+    // Nothing for the system style: its cursors stay undecorated. With Caps
+    // Lock on, the text is in capitals and the marker carries the style's mark.
+    std::optional<CursorMarker> marker(const InputLanguage& language, bool capsLock = false) const;
+
+    // The text in capitals; scripts without case keep theirs.
+    static std::string capsLockText(const std::string& text);
 
     constexpr operator Value() const { return value_; }
 
 private:
+    std::optional<CursorMarker> plainMarker(const InputLanguage& language) const;
+
     Value value_;
 };
 

@@ -56,6 +56,7 @@ MarkerStampCache::Key MarkerStampCache::keyOf(const CursorMarker& marker,
     const auto border = colour(marker.borderColor);
     return Key{
         marker.text,
+        marker.capsLockMark,
         {fill[0],   fill[1],   fill[2],   fill[3],   text[0],   text[1],         text[2],
          text[3],   border[0], border[1], border[2], border[3], marker.diameter, marker.borderWidth,
          matrix.xx, matrix.yx, matrix.xy, matrix.yy, matrix.x0, matrix.y0,       centre.x,

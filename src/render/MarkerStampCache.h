@@ -63,6 +63,7 @@ class MarkerStampCache {
     // Every number that decides the stamp's pixels, compared exactly.
     struct Key {
         std::optional<std::string> text;
+        CapsLockMark capsLockMark;
         std::array<double, 23> numbers;
         auto operator<=>(const Key&) const = default;
     };

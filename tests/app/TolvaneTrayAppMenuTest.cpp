@@ -47,6 +47,7 @@ TEST_F(MenuTest, TheMenuShowsTheSettings) {
                          "    Color dot\n"
                          "    High contrast\n"
                          "Left-handed cursor\n"
+                         "✓ Show Caps Lock\n"
                          "Primary layout: Not set\n"
                          "    Use current: ABC [En]\n"
                          "    ---\n"
@@ -128,6 +129,59 @@ TEST_F(MenuTest, StylesAndLeftHandednessStartAfreshAndTheOtherItemsDoTheirJob) {
 
     ASSERT_TRUE(choose({"Check for Updates..."}));
     EXPECT_EQ(updater_->userChecks, 1);
+}
+
+// Caps Lock pressed on the session reaches the pointer and the title as a
+// layout switch does, without a hard reset; each state keeps its own cape, so
+// toggling again writes nothing. With "Show Caps Lock" off the pointer stays.
+TEST_F(MenuTest, CapsLockShowsOnThePointerUntilItIsUnlockedOrTheItemIsOff) {
+    launch();
+    advance(0.5);
+    const std::string plain = displayedHash();
+    const unsigned resets = hardResets();
+    auto pressCapsLock = [&] {
+        session->events()->pressCapsLock();
+        session->loop()->drain();
+    };
+
+    pressCapsLock();
+    EXPECT_EQ(title(), "TV [EN\u21EA]");
+    const std::string locked = displayedHash();
+    EXPECT_NE(locked, plain);
+    EXPECT_GT(displayedPixelsOf(fillOf(CursorStyle::letterBadge, "en")), 0);
+    EXPECT_TRUE(contains(takeLines(), "[INFO] Caps Lock on the pointer: shown=true "
+                                      "trigger=caps-lock-notification"));
+    pressCapsLock();
+    EXPECT_EQ(title(), "TV [En]");
+    EXPECT_EQ(displayedHash(), plain);
+
+    // Both capes are on disk; a second round rewrites neither.
+    EXPECT_EQ(capeFiles(), 2u);
+    EXPECT_TRUE(
+        std::filesystem::exists(*capes.capesDirectory() / "com.tolvane.en.letterbadge.cape"));
+    EXPECT_TRUE(std::filesystem::exists(*capes.capesDirectory() /
+                                        "com.tolvane.en.letterbadge-capslock.cape"));
+    takeLines();
+    pressCapsLock();
+    EXPECT_EQ(displayedHash(), locked);
+    pressCapsLock();
+    capes.waitForSaves();
+    EXPECT_TRUE(takeLinesStartingWith("CursorCapeStore saved").empty());
+
+    // The item off: Caps Lock no longer reaches the pointer; on again while
+    // it is locked, it shows at once.
+    ASSERT_TRUE(choose({"Show Caps Lock"}));
+    EXPECT_NE(outline().find("\nShow Caps Lock\n"), std::string::npos);
+    pressCapsLock();
+    advance(0.5);
+    EXPECT_EQ(title(), "TV [En]");
+    EXPECT_EQ(displayedHash(), plain);
+    ASSERT_TRUE(choose({"Show Caps Lock"}));
+    EXPECT_EQ(title(), "TV [EN\u21EA]");
+    EXPECT_EQ(displayedHash(), locked);
+    EXPECT_EQ(hardResets(), resets);
+    EXPECT_EQ(session->defaults()->objectForKey(CursorPreferences::showsCapsLockKey),
+              PropertyList(true));
 }
 
 TEST_F(MenuTest, TheCustomDelayDialogTakesWholeSecondsOnly) {

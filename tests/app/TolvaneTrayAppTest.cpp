@@ -256,8 +256,8 @@ TEST_P(TerminationTest, LeavesTheUsersSettingsAndTheSystemsCursorsAsTheyWere) {
         EXPECT_EQ(application.run(), 0);
     } else if (GetParam() == "QuitThenReapplyOnTheDesk") {
         launch();
-        clickOnDesk({11}); // "Quit"
-        clickOnDesk({5});  // "Reapply for current language", at once
+        clickOnDesk({12}); // "Quit"
+        clickOnDesk({6});  // "Reapply for current language", at once
         session->loop()->run();
     } else { // "DialogAnsweredWhileQuitting"
         launch();
@@ -265,7 +265,7 @@ TEST_P(TerminationTest, LeavesTheUsersSettingsAndTheSystemsCursorsAsTheyWere) {
             application.terminate();
             return SimApplication::answer("Save", "45")(alert);
         });
-        clickOnDesk({3, 7}); // "Auto-return", "Custom seconds..."
+        clickOnDesk({4, 7}); // "Auto-return", "Custom seconds..."
         session->loop()->run();
     }
     // Nothing left behind runs later either.

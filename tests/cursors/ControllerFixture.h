@@ -65,7 +65,7 @@ class ControllerTest : public ::testing::Test {
     SimulatedWindowServer server;
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     std::shared_ptr<RunLoop> loop = RunLoop::create(clock);
-    std::shared_ptr<SimEventServices> events = std::make_shared<SimEventServices>(clock);
+    std::shared_ptr<SimEventServices> events = std::make_shared<SimEventServices>(clock, loop);
     CGSRuntime runtime;
     TemporaryDirectory home;
     SimUserFolders folders{home.path()};

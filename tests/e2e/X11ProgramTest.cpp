@@ -1,6 +1,7 @@
 // The real program on a private Xvfb with the build's cursor theme, a GTK 3
 // probe window and xterm: what a user sees under the pointer as layouts
-// switch, the keyboard rests, and the program quits, is killed and restored.
+// switch, Caps Lock is locked and unlocked, the keyboard rests, and the
+// program quits, is killed and restored.
 #include "support/ChildProcess.h"
 #include "support/TemporaryDirectory.h"
 #include "support/X11Screen.h"
@@ -114,7 +115,8 @@ bool wearsABadge(const ShownCursor& shown, const ShownCursor& own) {
     return shown != own && shown.width >= own.width && shown.height >= own.height;
 }
 
-TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsTheLayoutAndIsPutBackOnEveryEnding) {
+TEST_F(X11ProgramTest,
+       EveryNamedCursorWearsTheBadgeFollowsLayoutAndCapsLockAndIsPutBackOnEveryEnding) {
     auto parts = probeParts();
     ASSERT_EQ(parts.size(), 5u);
     parts["xterm"] = {560, 430};
@@ -211,6 +213,25 @@ TEST_F(X11ProgramTest, EveryNamedCursorWearsTheBadgeFollowsTheLayoutAndIsPutBack
     EXPECT_TRUE(awaitLog("Primary layout auto-return fired target=xkb:us")) << log();
     EXPECT_EQ(screen_.awaitAt(xterm.x, xterm.y, english, fromAway), english);
     EXPECT_EQ(group(), 0);
+
+    // Caps Lock reaches the pointer as a layout switch does, and goes again:
+    // the theme's cursor with the plain badge.
+    auto lockCaps = [&](bool locked) {
+        XkbLockModifiers(screen_.display(), XkbUseCoreKbd, LockMask, locked ? LockMask : 0);
+        XSync(screen_.display(), False);
+    };
+    lockCaps(true);
+    const ShownCursor capsLock = screen_.awaitAt(
+        xterm.x, xterm.y,
+        [&](const ShownCursor& shown) {
+            return shown != english && wearsABadge(shown, own["xterm"]);
+        },
+        fromAway);
+    EXPECT_NE(capsLock, english);
+    EXPECT_TRUE(awaitLog("Caps Lock on the pointer: shown=true trigger=caps-lock-notification"))
+        << log();
+    lockCaps(false);
+    EXPECT_EQ(screen_.awaitAt(xterm.x, xterm.y, english, fromAway), english);
 
     // A program started now loads the theme's own cursor; it gets the badge.
     ChildProcess lateXterm = server_.startClient({"xterm", "-geometry", "20x5+500+100"});

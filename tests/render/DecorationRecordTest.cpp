@@ -1,5 +1,5 @@
-// Every decorated image of every system cursor, for every style and both
-// hands, against the record of what the renderer drew when it was last
+// Every decorated image of every system cursor, for every style, both hands
+// and Caps Lock off and on, against the record of what the renderer drew when it was last
 // changed on purpose: a faster renderer must draw the very same pixels.
 //
 // After an intended change of the drawing, write the record anew with
@@ -66,11 +66,18 @@ std::string decorationRecord() {
     struct Marker {
         CursorStyle style;
         const char* code;
+        bool capsLock = false;
     };
+    // The Caps Lock set comes after the others, so that their lines keep their places.
     const Marker choices[] = {{CursorStyle::letterBadge, "en"},
                               {CursorStyle::letterBadge, "zh-hans"},
                               {CursorStyle::dotBadge, "de"},
-                              {CursorStyle::highContrast, "ru"}};
+                              {CursorStyle::highContrast, "ru"},
+                              {CursorStyle::letterBadge, "en", true},
+                              {CursorStyle::letterBadge, "ru", true},
+                              {CursorStyle::letterBadge, "zh-hans", true},
+                              {CursorStyle::dotBadge, "de", true},
+                              {CursorStyle::highContrast, "ru", true}};
     constexpr std::size_t markerCount = std::size(choices);
     // By marker, hand and cursor.
     std::map<std::tuple<std::size_t, bool, int>, std::string> lines;
@@ -86,19 +93,20 @@ std::string decorationRecord() {
             }
             for (std::size_t turn = 0; turn <= markerCount; ++turn) {
                 const Marker& choice = choices[turn % markerCount];
-                const auto marker = choice.style.marker(InputLanguage::make(choice.code, "", ""));
+                const auto marker =
+                    choice.style.marker(InputLanguage::make(choice.code, "", ""), choice.capsLock);
                 const DecoratedPayload payload = CursorRenderer::decoratePayload(
                     snapshot, marker, cursorTemplate, resize.horizontal, resize.vertical,
                     resize.diagonal, leftHanded);
                 std::ostringstream record;
                 for (std::size_t index = 0; index < payload.images.size(); ++index) {
                     const Image& image = payload.images[index];
-                    record << choice.style.rawValue() << '/' << choice.code << '/'
-                           << (leftHanded ? "left" : "right") << ' ' << CursorArtwork::name(shape)
-                           << ' ' << index << ' ' << payload.snapshot.size.width << 'x'
-                           << payload.snapshot.size.height << '@' << payload.snapshot.hotSpot.x
-                           << ',' << payload.snapshot.hotSpot.y << ' ' << image.width() << 'x'
-                           << image.height() << ' '
+                    record << choice.style.rawValue() << (choice.capsLock ? "+capsLock" : "") << '/'
+                           << choice.code << '/' << (leftHanded ? "left" : "right") << ' '
+                           << CursorArtwork::name(shape) << ' ' << index << ' '
+                           << payload.snapshot.size.width << 'x' << payload.snapshot.size.height
+                           << '@' << payload.snapshot.hotSpot.x << ',' << payload.snapshot.hotSpot.y
+                           << ' ' << image.width() << 'x' << image.height() << ' '
                            << hexDigest(fnv1a64({image.bytes(), image.byteCount()})) << '\n';
                 }
                 if (turn < markerCount) {

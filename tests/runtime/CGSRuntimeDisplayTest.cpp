@@ -245,7 +245,8 @@ TEST_F(DisplayTest, AFingerprintThatCannotBeTakenIsNothing) {
 }
 
 TEST_F(DisplayTest, SyntheticMouseMovesCarryThePointersOwnPositionFromTheTop) {
-    auto events = std::make_shared<SimEventServices>(std::make_shared<ManualClock>());
+    auto clock = std::make_shared<ManualClock>();
+    auto events = std::make_shared<SimEventServices>(clock, RunLoop::create(clock));
     events->setMouseLocation({100, 200});
     events->setScreenFrames({Rect{{0, 0}, {1440, 900}}, Rect{{1440, 0}, {1920, 1080}}});
     runtime.setEventServices(events);

@@ -1,7 +1,7 @@
 // Writes decorated cursors as PNG files for a person to look at:
 //   tolvane_render_gallery <folder>
-// One sheet per cursor kind: a row per style and language, right- and
-// left-handed at 1x and 2x, enlarged without smoothing on a grey backdrop.
+// One sheet per cursor kind: a row per style, language and Caps Lock state,
+// right- and left-handed at 1x and 2x, enlarged without smoothing on a grey backdrop.
 #include "log/AppLog.h"
 #include "artwork/CursorArtwork.h"
 #include "input/InputLanguage.h"
@@ -28,6 +28,11 @@ struct Kind {
 struct Row {
     CursorStyle style;
     std::string code;
+    bool capsLock = false;
+
+    std::optional<CursorMarker> marker() const {
+        return style.marker(InputLanguage::make(code, "", ""), capsLock);
+    }
 };
 
 // The simulated desktop's own artwork at 1x and 2x.
@@ -67,7 +72,7 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind,
     cairo_set_source_rgb(context, 0.55, 0.6, 0.65);
     cairo_paint(context);
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        auto marker = CursorStyle(rows[r].style).marker(InputLanguage::make(rows[r].code, "", ""));
+        auto marker = rows[r].marker();
         for (int hand = 0; hand < 2; ++hand) {
             const bool left = hand == 1;
             CursorSnapshot input =
@@ -101,8 +106,9 @@ bool writeSheet(const std::filesystem::path& folder, const Kind& kind,
             for (std::size_t i = 0; i < payload.images.size(); ++i) {
                 auto png = Png::encode(payload.images[i]);
                 auto name = kind.name + "-" + CursorStyle(rows[r].style).rawValue() + "-" +
-                            rows[r].code + (hand == 1 ? "-left" : "-right") + "@" +
-                            std::to_string(i + 1) + "x.png";
+                            rows[r].code + (rows[r].capsLock ? "-capslock" : "") +
+                            (hand == 1 ? "-left" : "-right") + "@" + std::to_string(i + 1) +
+                            "x.png";
                 std::ofstream(folder / name, std::ios::binary)
                     .write(reinterpret_cast<const char*>(png->data()),
                            static_cast<std::streamsize>(png->size()));
@@ -124,7 +130,7 @@ void writeDetailSheet(const std::filesystem::path& folder, const Kind& kind,
     const double detailZoom = 8;
     std::vector<Image> images;
     for (const Row& row : rows) {
-        auto marker = CursorStyle(row.style).marker(InputLanguage::make(row.code, "", ""));
+        auto marker = row.marker();
         auto payload = CursorRenderer::decoratePayload(
             kind.snapshot, marker, kind.cursorTemplate, kind.flags.isHorizontalResize,
             kind.flags.isVerticalResize, kind.flags.isDiagonalResize, false);
@@ -164,11 +170,15 @@ int main(int argc, char** argv) {
     // Logging off: the user's log file stays untouched.
     AppLog::configure({Environment(EnvironmentMap{{"TOLVANE_ENABLE_LOGS", "0"}}),
                        folder / "log-off.log", nullptr});
+    // Caps Lock on right after off, to compare them.
     const std::vector<Row> rows = {
-        {CursorStyle::letterBadge, "en"},      {CursorStyle::letterBadge, "ru"},
-        {CursorStyle::letterBadge, "de"},      {CursorStyle::letterBadge, "zh-hans"},
+        {CursorStyle::letterBadge, "en"},      {CursorStyle::letterBadge, "en", true},
+        {CursorStyle::letterBadge, "ru"},      {CursorStyle::letterBadge, "ru", true},
+        {CursorStyle::letterBadge, "de"},      {CursorStyle::letterBadge, "de", true},
+        {CursorStyle::letterBadge, "zh-hans"}, {CursorStyle::letterBadge, "zh-hans", true},
         {CursorStyle::letterBadge, "zh-hant"}, {CursorStyle::dotBadge, "en"},
-        {CursorStyle::highContrast, "de"},     {CursorStyle::highContrast, "ru"},
+        {CursorStyle::dotBadge, "en", true},   {CursorStyle::highContrast, "de"},
+        {CursorStyle::highContrast, "ru"},     {CursorStyle::highContrast, "ru", true},
     };
     const std::vector<Kind> kinds = {
         {"arrow", artworkSnapshot(CursorShape::arrow), CursorTemplate::arrow, {}},

@@ -292,6 +292,7 @@ function render(state) {
   renderGallery(state);
   renderColours(state.accessibility || {});
   renderBeeps(state.beeps);
+  $("caps-lock-key").setAttribute("aria-pressed", state.capsLock ? "true" : "false");
   renderLog(state.log || []);
   renderAlerts(state.alerts || []);
   if (openMenu === $("status-button")) fillStatusMenu($("status-dropdown"));
@@ -346,10 +347,13 @@ document.addEventListener("DOMContentLoaded", () => {
   document.addEventListener("keydown", (event) => {
     if (event.key === "Escape") closeMenus();
   });
-  const modifiers = new Set(["Shift", "Control", "Alt", "Meta", "CapsLock", "Fn"]);
+  const modifiers = new Set(["Shift", "Control", "Alt", "Meta", "Fn"]);
+  // Caps Lock, typed or clicked, locks and unlocks as a keyboard's does.
   $("typing-pad").addEventListener("keydown", (event) => {
-    act("/api/key", { type: modifiers.has(event.key) ? "flagsChanged" : "keyDown" });
+    const type = event.key === "CapsLock" ? "capsLock" : modifiers.has(event.key) ? "flagsChanged" : "keyDown";
+    act("/api/key", { type });
   });
+  $("caps-lock-key").addEventListener("click", () => act("/api/key", { type: "capsLock" }));
   for (const id of ["colours-custom", "colour-fill", "colour-outline"]) {
     $(id).addEventListener("change", sendColours);
   }

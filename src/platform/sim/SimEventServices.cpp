@@ -2,8 +2,8 @@
 
 namespace tolvane {
 
-SimEventServices::SimEventServices(std::shared_ptr<Clock> clock)
-    : clock_(std::move(clock)), start_(clock_->now()) {}
+SimEventServices::SimEventServices(std::shared_ptr<Clock> clock, std::shared_ptr<RunLoop> loop)
+    : clock_(std::move(clock)), start_(clock_->now()), capsLockObservers_(std::move(loop)) {}
 
 void SimEventServices::recordEvent(EventType type) {
     lastEvent_[type] = clock_->now();
@@ -37,6 +37,20 @@ bool SimEventServices::postMouseEvent(const MouseEvent& event) {
         mouseLocation_ = Point{event.position.x, height - event.position.y};
     }
     return true;
+}
+
+void SimEventServices::pressCapsLock() {
+    recordEvent(EventType::flagsChanged);
+    capsLockLocked_ = !capsLockLocked_;
+    capsLockObservers_.post();
+}
+
+EventServices::ObserverID SimEventServices::addCapsLockObserver(std::function<void()> observer) {
+    return capsLockObservers_.add(std::move(observer));
+}
+
+void SimEventServices::removeCapsLockObserver(ObserverID observer) {
+    capsLockObservers_.remove(observer);
 }
 
 } // namespace tolvane

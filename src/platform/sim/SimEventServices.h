@@ -2,6 +2,8 @@
 
 #include "platform/Clock.h"
 #include "platform/EventServices.h"
+#include "platform/NotificationObservers.h"
+#include "platform/RunLoop.h"
 
 #include <map>
 #include <memory>
@@ -12,11 +14,13 @@ namespace tolvane {
 
 // Event services of the simulated session. Tests and the front end "type"
 // to move the idle readings; posted synthetic mouse events are recorded,
-// and a mouse move also moves the pointer.
+// and a mouse move also moves the pointer. The Caps Lock key toggles the lock,
+// as a keyboard's does.
 class SimEventServices final : public EventServices {
   public:
-    // Idle times count from the moment the services are made.
-    explicit SimEventServices(std::shared_ptr<Clock> clock);
+    // Idle times count from the moment the services are made; Caps Lock
+    // observers hear of changes on the loop.
+    SimEventServices(std::shared_ptr<Clock> clock, std::shared_ptr<RunLoop> loop);
 
     // An event of this type happens now, such as a key press (keyDown) or a
     // modifier key (flagsChanged).
@@ -30,11 +34,16 @@ class SimEventServices final : public EventServices {
     // Event creation fails from now on (or works again).
     void setEventCreationFails(bool fails) { eventCreationFails_ = fails; }
     const std::vector<MouseEvent>& postedMouseEvents() const { return posted_; }
+    // The Caps Lock key: a modifier key event that toggles the lock.
+    void pressCapsLock();
 
     double secondsSinceLastEventType(EventType type) const override;
     Point mouseLocation() const override { return mouseLocation_; }
     std::vector<Rect> screenFrames() const override { return screenFrames_; }
     bool postMouseEvent(const MouseEvent& event) override;
+    bool isCapsLockLocked() const override { return capsLockLocked_; }
+    ObserverID addCapsLockObserver(std::function<void()> observer) override;
+    void removeCapsLockObserver(ObserverID observer) override;
 
   private:
     std::shared_ptr<Clock> clock_;
@@ -45,6 +54,8 @@ class SimEventServices final : public EventServices {
     std::vector<Rect> screenFrames_{Rect{{0, 0}, {1440, 900}}};
     bool eventCreationFails_ = false;
     std::vector<MouseEvent> posted_;
+    bool capsLockLocked_ = false;
+    NotificationObservers capsLockObservers_;
 };
 
 } // namespace tolvane

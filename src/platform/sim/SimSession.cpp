@@ -32,7 +32,7 @@ SimSession::SimSession(Options options)
       bundle_(bundleFor(options)), application_(std::make_unique<SimApplication>(loop_)),
       statusBar_(std::make_unique<SimStatusBar>()),
       inputSources_(std::make_shared<SimInputSourceServices>(loop_)),
-      events_(std::make_shared<SimEventServices>(clock_)),
+      events_(std::make_shared<SimEventServices>(clock_, loop_)),
       workspace_(std::make_shared<SimWorkspace>()),
       folders_(std::make_shared<SimUserFolders>(home_)),
       defaults_(std::make_shared<SimDefaultsStore>(folders_->preferencesDirectory() /

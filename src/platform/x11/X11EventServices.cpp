@@ -36,13 +36,14 @@ std::optional<int> xinputOpcode(Display* display) {
 } // namespace
 
 X11EventServices::X11EventServices(X11Display& display)
-    : display_(display), start_(display.loop()->now()) {
+    : display_(display), start_(display.loop()->now()), capsLockObservers_(display.loop()) {
     Display* x = display_.get();
     int event = 0;
     int error = 0;
     int major = 0;
     int minor = 0;
     hasXTest_ = XTestQueryExtension(x, &event, &error, &major, &minor) != 0;
+    watchCapsLock();
     xinputOpcode_ = xinputOpcode(x);
     if (!xinputOpcode_) {
         AppLog::error("X11 events: the X server has no XInput 2.1; keyboard idle times are "
@@ -65,9 +66,55 @@ X11EventServices::X11EventServices(X11Display& display)
 }
 
 X11EventServices::~X11EventServices() {
-    if (filter_) {
-        display_.removeFilter(*filter_);
+    for (const auto& filter : {filter_, capsLockFilter_}) {
+        if (filter) {
+            display_.removeFilter(*filter);
+        }
     }
+}
+
+void X11EventServices::watchCapsLock() {
+    Display* x = display_.get();
+    int opcode = 0;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    if (!XkbQueryExtension(x, &opcode, &eventBase, &errorBase, &major, &minor)) {
+        AppLog::error("X11 events: the X server has no XKB extension; Caps Lock is not shown");
+        return;
+    }
+    // Only the locked modifiers: the layout's own state events are the input
+    // sources' business, and each selection changes only its own details.
+    X11ErrorTrap trap(x);
+    XkbSelectEventDetails(x, XkbUseCoreKbd, XkbStateNotify, XkbModifierLockMask,
+                          XkbModifierLockMask);
+    XkbStateRec state{};
+    const bool read = XkbGetState(x, XkbUseCoreKbd, &state) == Success;
+    if (trap.failed() || !read) {
+        AppLog::error("X11 events: cannot read the keyboard's lock state; Caps Lock is not shown");
+        return;
+    }
+    capsLockLocked_ = (state.locked_mods & LockMask) != 0;
+    capsLockFilter_ = display_.addFilter(eventBase, [this](XEvent& event) {
+        const auto& xkb = reinterpret_cast<const XkbEvent&>(event);
+        if (xkb.any.xkb_type != XkbStateNotify || (xkb.state.changed & XkbModifierLockMask) == 0) {
+            return;
+        }
+        const bool locked = (xkb.state.locked_mods & LockMask) != 0;
+        if (locked != capsLockLocked_) {
+            capsLockLocked_ = locked;
+            capsLockObservers_.post();
+        }
+    });
+}
+
+EventServices::ObserverID X11EventServices::addCapsLockObserver(std::function<void()> observer) {
+    return capsLockObservers_.add(std::move(observer));
+}
+
+void X11EventServices::removeCapsLockObserver(ObserverID observer) {
+    capsLockObservers_.remove(observer);
 }
 
 void X11EventServices::handleRawKey(const XEvent& event) {

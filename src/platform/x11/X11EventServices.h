@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/EventServices.h"
+#include "platform/NotificationObservers.h"
 #include "platform/x11/X11Display.h"
 
 #include <map>
@@ -13,7 +14,8 @@ namespace tolvane {
 // window has the focus; only the moment of the last key and of the last
 // modifier key is kept, never which key it was. The pointer is read with
 // XQueryPointer, screens from RandR's monitors, and mouse moves are made with
-// XTest (or by warping the pointer where XTest is missing).
+// XTest (or by warping the pointer where XTest is missing). Caps Lock is the
+// lock modifier of XKB's state events.
 class X11EventServices final : public EventServices {
   public:
     explicit X11EventServices(X11Display& display);
@@ -28,6 +30,9 @@ class X11EventServices final : public EventServices {
     Point mouseLocation() const override;
     std::vector<Rect> screenFrames() const override;
     bool postMouseEvent(const MouseEvent& event) override;
+    bool isCapsLockLocked() const override { return capsLockLocked_; }
+    ObserverID addCapsLockObserver(std::function<void()> observer) override;
+    void removeCapsLockObserver(ObserverID observer) override;
 
   private:
     struct Monitor {
@@ -35,6 +40,9 @@ class X11EventServices final : public EventServices {
     };
 
     void handleRawKey(const XEvent& event);
+    // Reads the lock state and follows its changes; off, with a log line,
+    // without XKB.
+    void watchCapsLock();
     // The root window's monitors in root coordinates, the primary one first.
     std::vector<Monitor> monitors() const;
     Monitor primaryMonitor() const;
@@ -45,6 +53,9 @@ class X11EventServices final : public EventServices {
     std::optional<int> xinputOpcode_;
     bool hasXTest_ = false;
     std::optional<X11Display::FilterID> filter_;
+    bool capsLockLocked_ = false;
+    NotificationObservers capsLockObservers_;
+    std::optional<X11Display::FilterID> capsLockFilter_;
 };
 
 } // namespace tolvane

@@ -1,5 +1,5 @@
 // The desk of the real program in Debian's Chromium: a user's way through the
-// menus, the input menu, two alerts at once and the typing pad. What the
+// menus, the input menu, two alerts at once, the typing pad and its Caps Lock key. What the
 // server answers on the wire is tested without a browser (tests/desk).
 import { test } from "node:test";
 import assert from "node:assert/strict";
@@ -175,6 +175,19 @@ test("a user's way through the desk", { timeout: 15 * 60_000 }, async () => {
     });
     await shoot(page, "05-left-handed");
     await chooseMenu(page, "Left-handed cursor");
+    await until("the right-handed arrow", async () => (await zoneImage(page, "arrow")) === arrow);
+
+    // The pad's Caps Lock key: capitals and a bar on the badge, then the
+    // badge as it was.
+    const capsLock = page.locator("#caps-lock-key");
+    await capsLock.click();
+    await until("the Caps Lock title", async () => (await title.textContent()) === "TV [РУ⇪]");
+    await until("the Caps Lock arrow", async () => (await zoneImage(page, "arrow")) !== arrow);
+    assert.equal(await capsLock.getAttribute("aria-pressed"), "true");
+    await shoot(page, "05-caps-lock");
+    await capsLock.click();
+    await until("the title without Caps Lock", async () => (await title.textContent()) === "TV [Ру]");
+    await until("the arrow without Caps Lock", async () => (await zoneImage(page, "arrow")) === arrow);
 
     // The custom delay: a number is taken. An update alert that comes while
     // the dialog is open shows beside it, and each is answered on its own.
