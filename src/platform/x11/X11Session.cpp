@@ -50,7 +50,9 @@ X11Session::X11Session(const Options& options, std::shared_ptr<RunLoop> loop,
       workspace_(std::make_shared<X11Workspace>()),
       folders_(std::make_shared<X11UserFolders>(options.environment)),
       defaults_(std::make_shared<PropertyListDefaultsStore>(
-          folders_->preferencesDirectory() / (options.bundleIdentifier + ".plist"))) {}
+          folders_->preferencesDirectory() / (options.bundleIdentifier + ".plist"))),
+      loginItem_(std::make_shared<XdgAutostartEntry>(folders_->autostartDirectory(),
+                                                     options.executablePath)) {}
 
 X11Session::~X11Session() = default;
 
