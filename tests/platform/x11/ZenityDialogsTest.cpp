@@ -163,15 +163,21 @@ TEST(ZenityDialogsTest, AlertsBecomeZenityArgumentsAndItsAnswersBecomeResponses)
     EXPECT_EQ(log.takeLinesStartingWith("Dialog program failed with status 255").size(), 1u);
 }
 
-// The dialog waits on a pipe that only a timer of the main loop fills: the
-// dialog can end only if the loop runs while it is open.
-TEST(ZenityDialogsTest, TheMainLoopRunsWhileTheDialogIsOpen) {
+// A dialog that answers only with what is written to its pipe, "answer".
+class WaitingDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(mkfifo(answer.c_str(), 0600), 0); }
+
     FakeZenity zenity;
-    const auto answer = zenity.folder / "answer";
-    ASSERT_EQ(mkfifo(answer.c_str(), 0600), 0);
-    auto loop = RunLoop::create(std::make_shared<RealClock>());
-    ZenityDialogs dialogs(loop,
-                          Environment(zenity.environment({{"FAKE_ZENITY_WAIT", answer.string()}})));
+    const std::filesystem::path answer = zenity.folder / "answer";
+    std::shared_ptr<RunLoop> loop = RunLoop::create(std::make_shared<RealClock>());
+    ZenityDialogs dialogs{loop,
+                          Environment(zenity.environment({{"FAKE_ZENITY_WAIT", answer.string()}}))};
+};
+
+// Only a timer of the main loop fills the pipe: the dialog can end only if the
+// loop runs while it is open.
+TEST_F(WaitingDialogTest, TheMainLoopRunsWhileTheDialogIsOpen) {
     int timerRuns = 0;
     loop->after(0.01, [&] {
         ++timerRuns;
@@ -184,13 +190,7 @@ TEST(ZenityDialogsTest, TheMainLoopRunsWhileTheDialogIsOpen) {
     EXPECT_EQ(alert.accessoryTextField->stringValue, "30");
 }
 
-TEST(ZenityDialogsTest, AnAlertOpenAtTerminationEndsUnansweredAndItsDialogGoes) {
-    FakeZenity zenity;
-    const auto answer = zenity.folder / "answer";
-    ASSERT_EQ(mkfifo(answer.c_str(), 0600), 0);
-    auto loop = RunLoop::create(std::make_shared<RealClock>());
-    ZenityDialogs dialogs(loop,
-                          Environment(zenity.environment({{"FAKE_ZENITY_WAIT", answer.string()}})));
+TEST_F(WaitingDialogTest, AnAlertOpenAtTerminationEndsUnansweredAndItsDialogGoes) {
     bool terminated = false;
     // Terminates once the dialog is waiting for its answer.
     loop->every(0.01, [&] {
