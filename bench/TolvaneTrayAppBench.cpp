@@ -2,6 +2,7 @@
 // changed, and how long a layout switch and a Caps Lock toggle take to show
 // on the pointer.
 #include "BenchSupport.h"
+#include "app/LaunchAgent.h"
 #include "app/TolvaneTrayApp.h"
 #include "input/LanguageDetector.h"
 #include "platform/sim/SimSession.h"
@@ -35,7 +36,8 @@ struct LaunchedApp {
                        *session.inputSources(), *session.events(), *session.defaults(),
                        *session.preferenceDomain("com.apple.universalaccess"), *session.folders(),
                        session.bundle(), standardCursors, runtime, capes, Environment(),
-                       [] { return std::make_unique<QuietUpdater>(); }}};
+                       [] { return std::make_unique<QuietUpdater>(); },
+                       std::make_shared<LaunchAgent>(*session.folders(), session.bundle())}};
 };
 
 // The poll itself, without the run loop's timer around it. Its floor is the

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Bundle.h"
-#include "platform/Result.h"
+#include "platform/LoginItem.h"
 #include "platform/UserFolders.h"
 
 #include <filesystem>
@@ -9,23 +9,17 @@
 namespace tolvane {
 
 // The per-user launch agent that starts the application at login: an XML
-// property list in the user's LaunchAgents folder. The file's existence is
-// the setting; the service manager reads it at the next login.
-class LaunchAgent {
+// property list in the user's LaunchAgents folder.
+class LaunchAgent final : public LoginItem {
   public:
     static constexpr const char* label = "com.tolvane.app";
 
     LaunchAgent(const UserFolders& folders, const Bundle& bundle);
 
-    const std::filesystem::path& path() const { return path_; }
-    bool exists() const;
-    // Writes the agent (making its folder first) so that it starts the
-    // bundle's executable, atomically.
-    Result<void> install() const;
-    Result<void> remove() const;
+    // Starts the bundle's executable.
+    Result<void> install() const override;
 
   private:
-    std::filesystem::path path_;
     std::filesystem::path executable_;
 };
 

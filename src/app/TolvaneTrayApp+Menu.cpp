@@ -65,7 +65,7 @@ void TolvaneTrayApp::setupTrayMenu() {
     primaryLayoutRootItem_ = MenuItem::create("Primary layout");
     autoReturnRootItem_ = MenuItem::create("Auto-return timer");
     launchAtLoginItem_ = actionItem("Launch at Login", &TolvaneTrayApp::toggleLaunchAtLogin);
-    launchAtLoginItem_->setState(stateFor(launchAgent_.exists()));
+    launchAtLoginItem_->setState(stateFor(context_.loginItem->exists()));
     for (auto item : {styleRootItem_, leftHandedItem_, showCapsLockItem_, primaryLayoutRootItem_,
                       autoReturnRootItem_, MenuItem::separator(),
                       actionItem("Reapply for current language", &TolvaneTrayApp::forceApply, "r"),
@@ -280,16 +280,17 @@ void TolvaneTrayApp::quitApp() {
 }
 
 void TolvaneTrayApp::toggleLaunchAtLogin() {
-    const bool enable = !launchAgent_.exists();
-    const Result<void> changed = enable ? launchAgent_.install() : launchAgent_.remove();
+    const LoginItem& loginItem = *context_.loginItem;
+    const bool enable = !loginItem.exists();
+    const Result<void> changed = enable ? loginItem.install() : loginItem.remove();
     if (changed) {
         AppLog::info(enable ? "Launch at Login enabled" : "Launch at Login disabled");
     } else {
         AppLog::warn(std::string(enable ? "Launch at Login could not be enabled"
                                         : "Launch at Login could not be disabled") +
-                     ": path=" + launchAgent_.path().string() + " error=" + changed.error());
+                     ": path=" + loginItem.path().string() + " error=" + changed.error());
     }
-    launchAtLoginItem_->setState(stateFor(launchAgent_.exists()));
+    launchAtLoginItem_->setState(stateFor(loginItem.exists()));
 }
 
 } // namespace tolvane

@@ -31,7 +31,6 @@ TolvaneTrayApp::TolvaneTrayApp(TrayAppContext context)
       keyboardLayouts_(context_.inputSources),
       preferences_(context_.defaults, CursorPreferences::defaultLeftHandedMode(context_.bundle)),
       accessibilityAppearanceController_(context_.accessibilityPreferences, context_.folders),
-      launchAgent_(context_.folders, context_.bundle),
       enableCursorSeedWatchdog_(seedWatchdogRequested(context_.environment)) {}
 
 TolvaneTrayApp::~TolvaneTrayApp() {

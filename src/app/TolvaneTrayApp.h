@@ -2,7 +2,6 @@
 
 #include "accessibility/CursorAccessibilityAppearanceController.h"
 #include "app/CursorPreferences.h"
-#include "app/LaunchAgent.h"
 #include "capes/CursorCapeStore.h"
 #include "cursors/SystemCursorController.h"
 #include "input/InputLanguage.h"
@@ -14,6 +13,7 @@
 #include "platform/Environment.h"
 #include "platform/EventServices.h"
 #include "platform/InputSourceServices.h"
+#include "platform/LoginItem.h"
 #include "platform/PreferenceDomain.h"
 #include "platform/RunLoop.h"
 #include "platform/StandardCursors.h"
@@ -51,6 +51,8 @@ struct TrayAppContext {
     Environment environment;
     // Makes the updater, started, at launch.
     std::function<std::unique_ptr<Updater>()> makeUpdater;
+    // The file that Launch at Login writes and removes.
+    std::shared_ptr<LoginItem> loginItem;
 };
 
 // The status-item application. At launch it takes the Accessibility override,
@@ -150,7 +152,6 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     CursorAccessibilityAppearanceController accessibilityAppearanceController_;
     std::unique_ptr<SystemCursorController> cursorController_;
     std::unique_ptr<Updater> updater_;
-    LaunchAgent launchAgent_;
     std::shared_ptr<StatusItem> statusItem_;
     std::shared_ptr<MenuItem> styleRootItem_;
     std::shared_ptr<MenuItem> primaryLayoutRootItem_;

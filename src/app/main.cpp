@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/LaunchAgent.h"
 #include "app/ProcessEntry.h"
 #include "app/TolvaneTrayApp.h"
 #include "desk/Desk.h"
@@ -105,6 +106,7 @@ std::filesystem::path executablePath() {
 // connection, where it has one, is read on the main loop.
 template <typename Session>
 int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& context,
+                   std::shared_ptr<LoginItem> loginItem,
                    const std::function<void()>& beforeRun = {},
                    const std::function<void()>& afterRun = {}) {
     runtime.setEventServices(session.events());
@@ -123,7 +125,8 @@ int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& 
                                application, *session.defaults(), session.loop(),
                                std::make_shared<SerialQueue>("com.tolvane.updates"),
                                context.environment.value(FeedUpdater::feedLocationVariable));
-                       }});
+                       },
+                       std::move(loginItem)});
     application.setDelegate(&delegate);
     application.setActivationPolicy(ActivationPolicy::accessory);
     installGracefulTerminationHandlers(*session.loop(), application);
@@ -158,6 +161,7 @@ int runOnSimulatedSession(const ProcessContext& context, const CommandLine& comm
     std::unique_ptr<Desk> desk;
     return runApplication(
         session, runtime, context,
+        std::make_shared<LaunchAgent>(*session.folders(), session.bundle()),
         [&] { desk = Desk::startIfWanted(session, context.environment, AppLog::filePath()); },
         [&] {
             if (desk) {
@@ -182,7 +186,7 @@ int runOnX11Session(const ProcessContext& context, const CommandLine& commandLin
         return 1;
     }
     AppLog::info("Running on the X11 display " + context.environment.value("DISPLAY").value_or(""));
-    return runApplication(*session, runtime, context);
+    return runApplication(*session, runtime, context, session->loginItem());
 }
 
 } // namespace

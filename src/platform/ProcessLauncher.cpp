@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 
 namespace tolvane {
 
@@ -22,7 +23,8 @@ std::vector<char*> cStrings(std::vector<std::string>& texts) {
 
 } // namespace
 
-bool PosixProcessLauncher::launchDetached(const LaunchRequest& request) {
+Result<pid_t> spawnProcess(const LaunchRequest& request, const posix_spawn_file_actions_t& streams,
+                           short flags) {
     std::vector<std::string> argumentTexts{request.executable.string()};
     argumentTexts.insert(argumentTexts.end(), request.arguments.begin(), request.arguments.end());
     std::vector<std::string> environmentTexts;
@@ -32,25 +34,32 @@ bool PosixProcessLauncher::launchDetached(const LaunchRequest& request) {
     auto argv = cStrings(argumentTexts);
     auto envp = cStrings(environmentTexts);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t noSignals;
     sigemptyset(&noSignals);
     posix_spawnattr_setsigmask(&attributes, &noSignals);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setflags(&attributes, static_cast<short>(flags | POSIX_SPAWN_SETSIGMASK));
 
     pid_t child = 0;
-    int result = posix_spawn(&child, request.executable.c_str(), &actions, &attributes,
-                             argv.data(), envp.data());
+    const int result = posix_spawn(&child, request.executable.c_str(), &streams, &attributes,
+                                   argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return result == 0;
+    if (result != 0) {
+        return Failure{request.executable.string() + ": " + std::strerror(result), result};
+    }
+    return child;
+}
+
+bool PosixProcessLauncher::launchDetached(const LaunchRequest& request) {
+    posix_spawn_file_actions_t streams;
+    posix_spawn_file_actions_init(&streams);
+    posix_spawn_file_actions_addopen(&streams, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&streams, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&streams, 2, "/dev/null", O_WRONLY, 0);
+    const bool started = spawnProcess(request, streams, POSIX_SPAWN_SETSID).ok();
+    posix_spawn_file_actions_destroy(&streams);
+    return started;
 }
 
 } // namespace tolvane

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "platform/Environment.h"
+#include "platform/Result.h"
 
 #include <filesystem>
+#include <spawn.h>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace tolvane {
@@ -23,6 +26,12 @@ public:
     // does not wait for it. False when it could not be started.
     virtual bool launchDetached(const LaunchRequest& request) = 0;
 };
+
+// Starts the request's program with posix_spawn, its standard streams set up
+// by streams and the given POSIX_SPAWN_ flags, no signal blocked in it; the
+// child's id, or why it could not be started.
+Result<pid_t> spawnProcess(const LaunchRequest& request, const posix_spawn_file_actions_t& streams,
+                           short flags);
 
 class PosixProcessLauncher final : public ProcessLauncher {
 public:

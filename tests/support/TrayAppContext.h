@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LaunchAgent.h"
 #include "app/TolvaneTrayApp.h"
 #include "platform/sim/SimSession.h"
 
@@ -43,7 +44,8 @@ simulatedTrayAppContext(SimSession& session, const StandardCursors& standardCurs
                           runtime,
                           capes,
                           std::move(environment),
-                          std::move(makeUpdater)};
+                          std::move(makeUpdater),
+                          std::make_shared<LaunchAgent>(*session.folders(), session.bundle())};
 }
 
 // The item whose title begins with each text in turn, down the submenus;

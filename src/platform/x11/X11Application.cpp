@@ -1,14 +1,11 @@
 #include "platform/x11/X11Application.h"
 
-#include "log/AppLog.h"
-
 #include <X11/Xlib.h>
 
 namespace tolvane {
 
 ModalResponse X11Application::runModal(Alert& alert) {
-    AppLog::warn("Alert not shown on this desktop, answered Cancel: " + alert.messageText);
-    return alert.responseOfButton("Cancel").value_or(0);
+    return dialogs_.run(alert, [this] { return hasTerminated(); });
 }
 
 void X11Application::beep() {

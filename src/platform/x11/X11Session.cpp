@@ -42,14 +42,17 @@ X11Session::X11Session(const Options& options, std::shared_ptr<RunLoop> loop,
     : loop_(std::move(loop)),
       bundle_(Bundle::application(options.executablePath.parent_path(), options.bundleIdentifier,
                                   options.bundleName, options.executablePath)),
-      display_(std::move(display)), application_(std::make_unique<X11Application>(*display_)),
+      display_(std::move(display)),
+      application_(std::make_unique<X11Application>(*display_, options.environment)),
       statusBar_(std::make_unique<X11StatusBar>(loop_)),
       inputSources_(std::make_shared<X11InputSourceServices>(*display_, registry_)),
       events_(std::make_shared<X11EventServices>(*display_)),
       workspace_(std::make_shared<X11Workspace>()),
       folders_(std::make_shared<X11UserFolders>(options.environment)),
       defaults_(std::make_shared<PropertyListDefaultsStore>(
-          folders_->preferencesDirectory() / (options.bundleIdentifier + ".plist"))) {}
+          folders_->preferencesDirectory() / (options.bundleIdentifier + ".plist"))),
+      loginItem_(std::make_shared<XdgAutostartEntry>(folders_->autostartDirectory(),
+                                                     options.executablePath)) {}
 
 X11Session::~X11Session() = default;
 

@@ -14,6 +14,7 @@
 #include "platform/x11/X11StatusBar.h"
 #include "platform/x11/X11UserFolders.h"
 #include "platform/x11/X11Workspace.h"
+#include "platform/x11/XdgAutostartEntry.h"
 #include "platform/x11/XkbLayoutRegistry.h"
 
 #include <filesystem>
@@ -61,6 +62,8 @@ class X11Session {
     const std::shared_ptr<X11UserFolders>& folders() const { return folders_; }
     // The application's own defaults: <preferences folder>/<bundle identifier>.plist.
     const std::shared_ptr<PropertyListDefaultsStore>& defaults() const { return defaults_; }
+    // Launch at Login: the autostart entry that runs this program on X11.
+    const std::shared_ptr<XdgAutostartEntry>& loginItem() const { return loginItem_; }
     // Another application's preferences: X11 has none of them.
     const std::shared_ptr<UnavailablePreferenceDomain>& preferenceDomain(const std::string& name);
 
@@ -80,6 +83,7 @@ class X11Session {
     std::shared_ptr<X11Workspace> workspace_;
     std::shared_ptr<X11UserFolders> folders_;
     std::shared_ptr<PropertyListDefaultsStore> defaults_;
+    std::shared_ptr<XdgAutostartEntry> loginItem_;
     std::map<std::string, std::shared_ptr<UnavailablePreferenceDomain>> preferenceDomains_;
 };
 

@@ -22,6 +22,8 @@ class X11UserFolders final : public UserFolders {
         return cacheHome_ / "tolvane";
     }
     std::filesystem::path preferencesDirectory() const override { return configHome_ / "tolvane"; }
+    // Where the desktop finds what to start at login.
+    std::filesystem::path autostartDirectory() const { return configHome_ / "autostart"; }
 
   private:
     std::filesystem::path home_;
