@@ -114,6 +114,11 @@ bool TolvaneTrayApp::applyCursor(const InputLanguage& language) {
     return result;
 }
 
+CursorMarker TolvaneTrayApp::statusBadge(const InputLanguage& language) const {
+    return preferences_.style(language).marker(language).value_or(
+        *CursorStyle(CursorStyle::letterBadge).marker(language));
+}
+
 void TolvaneTrayApp::updateMenu(const LanguageState& state) {
     StatusItem::Button* button = statusItem_ ? statusItem_->button() : nullptr;
     if (button == nullptr) {

@@ -105,7 +105,7 @@ std::filesystem::path executablePath() {
 // connection, where it has one, is read on the main loop.
 template <typename Session>
 int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& context,
-                   const std::function<void()>& beforeRun = {},
+                   const std::function<void(TolvaneTrayApp&)>& beforeRun = {},
                    const std::function<void()>& afterRun = {}) {
     runtime.setEventServices(session.events());
     if (int descriptor = runtime.connectionDescriptor(); descriptor >= 0) {
@@ -128,7 +128,7 @@ int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& 
     application.setActivationPolicy(ActivationPolicy::accessory);
     installGracefulTerminationHandlers(*session.loop(), application);
     if (beforeRun) {
-        beforeRun();
+        beforeRun(delegate);
     }
     int status = application.run();
     if (afterRun) {
@@ -158,7 +158,9 @@ int runOnSimulatedSession(const ProcessContext& context, const CommandLine& comm
     std::unique_ptr<Desk> desk;
     return runApplication(
         session, runtime, context,
-        [&] { desk = Desk::startIfWanted(session, context.environment, AppLog::filePath()); },
+        [&](TolvaneTrayApp&) {
+            desk = Desk::startIfWanted(session, context.environment, AppLog::filePath());
+        },
         [&] {
             if (desk) {
                 desk->end();
@@ -182,7 +184,19 @@ int runOnX11Session(const ProcessContext& context, const CommandLine& commandLin
         return 1;
     }
     AppLog::info("Running on the X11 display " + context.environment.value("DISPLAY").value_or(""));
-    return runApplication(*session, runtime, context);
+    X11StatusBar& statusBar = session->statusBar();
+    return runApplication(
+        *session, runtime, context,
+        [&](TolvaneTrayApp& delegate) {
+            statusBar.setBadgeSource([&delegate]() -> std::optional<TrayBadge> {
+                const auto& language = delegate.currentLanguage();
+                if (!language) {
+                    return std::nullopt;
+                }
+                return TrayBadge{delegate.statusBadge(*language), language->displayName()};
+            });
+        },
+        [&] { statusBar.setBadgeSource({}); });
 }
 
 } // namespace

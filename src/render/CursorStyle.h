@@ -16,6 +16,8 @@ struct CursorMarker {
     Color borderColor;
     double diameter = 0.0;    // points at 1x, before the renderer's scaling
     double borderWidth = 0.0; // points at 1x, before the renderer's scaling
+
+    bool operator==(const CursorMarker&) const = default;
 };
 
 // The one marker style the user chooses for all languages.
