@@ -286,9 +286,13 @@ bool DbusMenu::handleEvent(std::int32_t id, const std::string& eventId) {
         return false;
     }
     if (eventId == "clicked" && node->item) {
-        loop_->post([item = node->item] { item->performAction(); });
         // The host sees the new check marks as soon as the action ran.
-        loop_->post([this] { refresh(); });
+        loop_->post([this, item = node->item, alive = std::weak_ptr<bool>(alive_)] {
+            item->performAction();
+            if (alive.lock()) {
+                refresh();
+            }
+        });
     }
     return true;
 }

@@ -54,6 +54,8 @@ class DbusMenu {
     sd_bus_slot* slot_ = nullptr;
     std::string outline_;
     std::uint32_t revision_ = 1;
+    // Gone with the menu: work it posted then leaves it alone.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 } // namespace tolvane
