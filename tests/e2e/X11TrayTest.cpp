@@ -11,9 +11,7 @@
 
 #include <X11/XKBlib.h>
 #include <cmath>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <systemd/sd-bus.h>
 
 namespace tolvane {
@@ -23,22 +21,27 @@ using testing::ChildProcess;
 using testing::waitUntil;
 using namespace std::chrono_literals;
 
-std::string contents(const std::filesystem::path& file) {
-    std::ifstream stream(file);
-    std::stringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
-// A private session bus: dbus-daemon, its address read from its output.
+// A private session bus: dbus-daemon without any service to start, so that
+// no tray of the machine's answers in place of the test's own.
 struct PrivateBus {
-    explicit PrivateBus(const std::filesystem::path& folder)
-        : daemon(ChildProcess::start({"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-                                     {{}, folder / "bus.txt"})) {
+    explicit PrivateBus(const std::filesystem::path& folder) {
+        testing::writeFile(folder / "bus.conf", R"(<busconfig>
+  <type>session</type>
+  <listen>unix:dir=)" + folder.string() + R"(</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/>
+  </policy>
+</busconfig>)");
+        daemon =
+            ChildProcess::start({"dbus-daemon", "--config-file=" + (folder / "bus.conf").string(),
+                                 "--nofork", "--print-address=1"},
+                                {{}, folder / "bus.txt"});
         EXPECT_TRUE(waitUntil(
-            [&] { return contents(folder / "bus.txt").find('\n') != std::string::npos; }, 10s));
-        address = contents(folder / "bus.txt");
-        address.resize(address.find('\n'));
+            [&] { return testing::readFile(folder / "bus.txt").find('\n') != std::string::npos; },
+            10s));
+        address = testing::readFile(folder / "bus.txt");
+        address = address.substr(0, address.find('\n'));
     }
     ChildProcess daemon;
     std::string address;
@@ -296,7 +299,7 @@ TEST(X11TrayTest, TheTrayShowsTheBadgeMirrorsTheMenuAndItsClicksDoWhatTheMenuDoe
     testing::XvfbDisplay server(options);
     testing::X11Screen screen(server);
     PrivateBus bus(home.path());
-    auto log = [&] { return contents(home / "Tolvane.log"); };
+    auto log = [&] { return testing::readFile(home / "Tolvane.log"); };
     const PropertyListDefaultsStore preferences(home / "config/tolvane/com.tolvane.app.plist");
 
     // The screen around the pointer before the program, for after it quits.
