@@ -127,6 +127,11 @@ std::optional<CursorMarker> TolvaneTrayApp::markerFor(CursorStyle style,
     return style.marker(language, capsLockShown_);
 }
 
+CursorMarker TolvaneTrayApp::statusBadge(const InputLanguage& language) const {
+    return markerFor(preferences_.style(language), language)
+        .value_or(*markerFor(CursorStyle(CursorStyle::letterBadge), language));
+}
+
 void TolvaneTrayApp::updateMenu(const LanguageState& state) {
     StatusItem::Button* button = statusItem_ ? statusItem_->button() : nullptr;
     if (button == nullptr) {

@@ -86,6 +86,11 @@ class TolvaneTrayApp final : public ApplicationDelegate {
     void toggleLaunchAtLogin();
 
     const std::shared_ptr<StatusItem>& statusItem() const { return statusItem_; }
+    // The language the pointer shows now; none before the first refresh.
+    const std::optional<InputLanguage>& currentLanguage() const { return lastLanguage_; }
+    // The badge a status icon shows for the language: the chosen style's, or
+    // the letter badge where the style leaves the pointer undecorated.
+    CursorMarker statusBadge(const InputLanguage& language) const;
 
   private:
     // Refresh pipeline (TolvaneTrayApp+Refresh.cpp).

@@ -107,7 +107,7 @@ std::filesystem::path executablePath() {
 template <typename Session>
 int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& context,
                    std::shared_ptr<LoginItem> loginItem,
-                   const std::function<void()>& beforeRun = {},
+                   const std::function<void(TolvaneTrayApp&)>& beforeRun = {},
                    const std::function<void()>& afterRun = {}) {
     runtime.setEventServices(session.events());
     if (int descriptor = runtime.connectionDescriptor(); descriptor >= 0) {
@@ -131,7 +131,7 @@ int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& 
     application.setActivationPolicy(ActivationPolicy::accessory);
     installGracefulTerminationHandlers(*session.loop(), application);
     if (beforeRun) {
-        beforeRun();
+        beforeRun(delegate);
     }
     int status = application.run();
     if (afterRun) {
@@ -162,7 +162,9 @@ int runOnSimulatedSession(const ProcessContext& context, const CommandLine& comm
     return runApplication(
         session, runtime, context,
         std::make_shared<LaunchAgent>(*session.folders(), session.bundle()),
-        [&] { desk = Desk::startIfWanted(session, context.environment, AppLog::filePath()); },
+        [&](TolvaneTrayApp&) {
+            desk = Desk::startIfWanted(session, context.environment, AppLog::filePath());
+        },
         [&] {
             if (desk) {
                 desk->end();
@@ -186,7 +188,19 @@ int runOnX11Session(const ProcessContext& context, const CommandLine& commandLin
         return 1;
     }
     AppLog::info("Running on the X11 display " + context.environment.value("DISPLAY").value_or(""));
-    return runApplication(*session, runtime, context, session->loginItem());
+    X11StatusBar& statusBar = session->statusBar();
+    return runApplication(
+        *session, runtime, context, session->loginItem(),
+        [&](TolvaneTrayApp& delegate) {
+            statusBar.setBadgeSource([&delegate]() -> std::optional<TrayBadge> {
+                const auto& language = delegate.currentLanguage();
+                if (!language) {
+                    return std::nullopt;
+                }
+                return TrayBadge{delegate.statusBadge(*language), language->displayName()};
+            });
+        },
+        [&] { statusBar.setBadgeSource({}); });
 }
 
 } // namespace

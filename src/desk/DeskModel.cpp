@@ -2,7 +2,7 @@
 
 #include "input/KeyboardLayoutController.h"
 #include "platform/Png.h"
-#include "platform/sim/SimMenuOutline.h"
+#include "platform/MenuOutline.h"
 #include "runtime/WindowServerObject.h"
 #include "simws/Control.h"
 

@@ -386,6 +386,16 @@ void CursorRenderer::drawMarker(cairo_t* context, const CursorMarker& marker, co
     }
 }
 
+std::optional<Image> CursorRenderer::badge(const CursorMarker& marker, int pixels) {
+    const double side = marker.diameter + std::max(marker.borderWidth, 0.0);
+    auto canvas = Canvas::make(pixels, pixels, side, side);
+    if (!canvas || marker.diameter <= 0) {
+        return std::nullopt;
+    }
+    paintMarker(canvas->context(), marker, {side / 2, side / 2}, marker.diameter / 2);
+    return std::move(*canvas).finish();
+}
+
 std::optional<Image> CursorRenderer::mirrorHorizontally(const Image& image) {
     const int width = image.width();
     const int height = image.height();

@@ -42,6 +42,10 @@ class CursorRenderer {
                                              const std::optional<CursorMarker>& marker,
                                              const StandardCursors& standardCursors);
 
+    // The marker alone, its disc and outline filling a square of `pixels`
+    // pixels: the badge as an icon of that size.
+    static std::optional<Image> badge(const CursorMarker& marker, int pixels);
+
     static std::optional<Image> mirrorHorizontally(const Image& image);
     // Every image mirrored (those that fail are left out) and the hot spot
     // moved to the mirrored position.

@@ -24,6 +24,8 @@ struct CursorMarker {
     double diameter = 0.0;    // points at 1x, before the renderer's scaling
     double borderWidth = 0.0; // points at 1x, before the renderer's scaling
     CapsLockMark capsLockMark = CapsLockMark::none;
+
+    bool operator==(const CursorMarker&) const = default;
 };
 
 // The one marker style the user chooses for all languages.

@@ -3,7 +3,7 @@
 #include "TrayAppFixture.h"
 #include "platform/PropertyListSerialization.h"
 #include "platform/sim/SimInputSourceServices.h"
-#include "platform/sim/SimMenuOutline.h"
+#include "platform/MenuOutline.h"
 
 namespace tolvane {
 namespace {

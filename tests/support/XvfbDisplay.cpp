@@ -76,7 +76,10 @@ XvfbDisplay::XvfbDisplay(const Options& options) {
     close(writeEnd);
     name_ = ":" + readDisplayNumber(*readEnd, server_);
 
-    environment_ = options.environment;
+    // Clients of a private server keep off the user's session bus (the
+    // program's tray icon lives there); a test wanting a bus brings its own.
+    environment_ = {{"DBUS_SESSION_BUS_ADDRESS", std::nullopt}};
+    environment_.insert(options.environment.begin(), options.environment.end());
     environment_["DISPLAY"] = name_;
     for (const auto& [variable, value] : environment_) {
         const char* previous = std::getenv(variable.c_str());

@@ -134,10 +134,12 @@ ModalResponse ZenityDialogs::run(Alert& alert, const std::function<bool()>& aban
     bool outputEnded = false;
     RunLoop::SourceID source = 0;
     source = loop_->addReadableSource(child.outputDescriptor(), [&] {
-        if (!outputEnded && child.readOutput()) {
-            outputEnded = true;
-            loop_->removeReadableSource(source);
+        if (outputEnded || !child.readOutput()) {
+            return false;
         }
+        outputEnded = true;
+        loop_->removeReadableSource(source);
+        return true;
     });
     std::optional<int> status;
     while (!(outputEnded && (status = child.exitStatus())) && !abandoned()) {

@@ -1,4 +1,4 @@
-#include "platform/sim/SimMenuOutline.h"
+#include "platform/MenuOutline.h"
 
 namespace tolvane {
 
