@@ -301,6 +301,7 @@ TEST(X11TrayTest, TheTrayShowsTheBadgeMirrorsTheMenuAndItsClicksDoWhatTheMenuDoe
                        "    Color dot\n"
                        "    High contrast\n"
                        "Left-handed cursor\n"
+                       "✓ Show Caps Lock\n"
                        "Primary layout: Not set\n"
                        "    Use current: English (US) [En]\n"
                        "    ---\n"
@@ -363,6 +364,17 @@ TEST(X11TrayTest, TheTrayShowsTheBadgeMirrorsTheMenuAndItsClicksDoWhatTheMenuDoe
             << step.click;
     }
     EXPECT_NE(outline.find("Auto-return: 30 seconds\n"), std::string::npos) << outline;
+
+    // Launch at Login writes the desktop's autostart entry, and takes it away.
+    const auto autostart = home / "config/autostart/tolvane.desktop";
+    for (const bool on : {true, false}) {
+        tray.click("Launch at Login");
+        EXPECT_TRUE(tray.await([&] {
+            std::tie(revision, outline) = tray.layout();
+            return (outline.find("✓ Launch at Login\n") != std::string::npos) == on;
+        })) << outline;
+        EXPECT_EQ(std::filesystem::exists(autostart), on);
+    }
 
     // Quit ends the program, the theme's own cursors back on screen.
     tray.click("Quit");
