@@ -233,6 +233,32 @@ TEST_F(X11ProgramTest,
     lockCaps(false);
     EXPECT_EQ(screen_.awaitAt(xterm.x, xterm.y, english, fromAway), english);
 
+    // Switches leave nothing behind in the X server. What the program holds
+    // moves a little with which cursors were last put up again for a late
+    // client; something left behind by every switch would add sixty.
+    auto switchLayouts = [&](int count) {
+        ShownCursor previous = english;
+        for (int step = 1; step <= count; ++step) {
+            XkbLockGroup(screen_.display(), XkbUseCoreKbd, static_cast<unsigned>(step % 3));
+            XSync(screen_.display(), False);
+            previous = screen_.awaitAt(xterm.x, xterm.y, [&](const ShownCursor& shown) {
+                return shown != previous && wearsABadge(shown, own["xterm"]);
+            });
+        }
+        return previous;
+    };
+    EXPECT_EQ(switchLayouts(3), english);
+    const auto held = testing::serverResourcesOf(screen_.display(), program.pid());
+    EXPECT_TRUE(held.contains("PICTURE")) << "no resources read";
+    constexpr long switches = 60;
+    constexpr long cursorPictureBytes = 32 * 32 * 4;
+    EXPECT_EQ(switchLayouts(switches), english);
+    for (const auto& [type, count] : testing::serverResourcesOf(screen_.display(), program.pid())) {
+        const long growth = count - (held.contains(type) ? held.at(type) : 0);
+        EXPECT_LT(growth, switches / 4 * (type == "pixmap bytes" ? cursorPictureBytes : 1))
+            << type;
+    }
+
     // A program started now loads the theme's own cursor; it gets the badge.
     ChildProcess lateXterm = server_.startClient({"xterm", "-geometry", "20x5+500+100"});
     EXPECT_EQ(screen_.awaitAt(560, 130, english, fromAway), english);

@@ -1,6 +1,7 @@
 #include "support/X11Screen.h"
 
 #include <X11/Xcursor/Xcursor.h>
+#include <X11/extensions/XRes.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xfixes.h>
 
@@ -21,6 +22,39 @@ std::vector<ShownCursor> themeCursorFrames(const std::string& name, const std::s
     }
     XcursorImagesDestroy(images);
     return frames;
+}
+
+std::map<std::string, long> serverResourcesOf(Display* display, pid_t pid) {
+    std::map<std::string, long> held;
+    XResClientIdSpec everyClient{0, XRES_CLIENT_ID_PID_MASK};
+    long count = 0;
+    XResClientIdValue* ids = nullptr;
+    if (XResQueryClientIds(display, 1, &everyClient, &count, &ids) != Success) {
+        return held;
+    }
+    for (long index = 0; index < count; ++index) {
+        if (XResGetClientPid(&ids[index]) != pid) {
+            continue;
+        }
+        const XID client = ids[index].spec.client;
+        int types = 0;
+        XResType* resources = nullptr;
+        // Unlike the query of ids, these two return non-zero on success.
+        if (XResQueryClientResources(display, client, &types, &resources) != 0) {
+            for (int type = 0; type < types; ++type) {
+                char* name = XGetAtomName(display, resources[type].resource_type);
+                held[name != nullptr ? name : "?"] += static_cast<long>(resources[type].count);
+                XFree(name);
+            }
+            XFree(resources);
+        }
+        unsigned long bytes = 0;
+        if (XResQueryClientPixmapBytes(display, client, &bytes) != 0) {
+            held["pixmap bytes"] += static_cast<long>(bytes);
+        }
+    }
+    XResClientIdsDestroy(count, ids);
+    return held;
 }
 
 X11Screen::X11Screen(const XvfbDisplay& server) : display_(XOpenDisplay(server.name().c_str())) {

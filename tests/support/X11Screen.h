@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <sys/types.h>
 
 namespace tolvane::testing {
 
@@ -28,6 +30,10 @@ struct ShownCursor {
 // Every frame of a theme's own cursor under the name, read from its file.
 std::vector<ShownCursor> themeCursorFrames(const std::string& name, const std::string& theme,
                                            int size);
+
+// What the clients of a process hold in the X server: resources by type
+// name, and the bytes of their pixmaps under "pixmap bytes".
+std::map<std::string, long> serverResourcesOf(Display* display, pid_t pid);
 
 // The user's side of the display: windows with cursors loaded by name, the
 // pointer moved with XTest and the cursor on screen read back.
