@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace tolvane {
 
@@ -107,6 +108,24 @@ void X11EventServices::watchCapsLock() {
             capsLockObservers_.post();
         }
     });
+}
+
+bool X11EventServices::isCapsLockLocked() const {
+    if (!capsLockFilter_) {
+        return capsLockLocked_;
+    }
+    X11ErrorTrap trap(display_.get());
+    XkbStateRec state{};
+    if (XkbGetState(display_.get(), XkbUseCoreKbd, &state) != Success || trap.failed()) {
+        return capsLockLocked_;
+    }
+    const bool locked = (state.locked_mods & LockMask) != 0;
+    if (locked != capsLockLocked_ && !std::exchange(loggedMissedCapsLockEvent_, true)) {
+        AppLog::warn("X11 events: Caps Lock changed without a state event; following the "
+                     "server's state");
+    }
+    capsLockLocked_ = locked;
+    return locked;
 }
 
 EventServices::ObserverID X11EventServices::addCapsLockObserver(std::function<void()> observer) {

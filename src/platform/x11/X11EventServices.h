@@ -30,7 +30,9 @@ class X11EventServices final : public EventServices {
     Point mouseLocation() const override;
     std::vector<Rect> screenFrames() const override;
     bool postMouseEvent(const MouseEvent& event) override;
-    bool isCapsLockLocked() const override { return capsLockLocked_; }
+    // The server's lock state, read afresh: the pollers' answer stays right
+    // even when a state event was missed.
+    bool isCapsLockLocked() const override;
     ObserverID addCapsLockObserver(std::function<void()> observer) override;
     void removeCapsLockObserver(ObserverID observer) override;
 
@@ -53,7 +55,9 @@ class X11EventServices final : public EventServices {
     std::optional<int> xinputOpcode_;
     bool hasXTest_ = false;
     std::optional<X11Display::FilterID> filter_;
-    bool capsLockLocked_ = false;
+    // As the last state event or reading left it.
+    mutable bool capsLockLocked_ = false;
+    mutable bool loggedMissedCapsLockEvent_ = false;
     NotificationObservers capsLockObservers_;
     std::optional<X11Display::FilterID> capsLockFilter_;
 };
