@@ -10,6 +10,7 @@
 #include "platform/sim/SimSession.h"
 #include "platform/sim/SimStandardCursors.h"
 #include "platform/x11/X11Session.h"
+#include "platform/x11/X11StandardCursors.h"
 #include "updates/FeedUpdater.h"
 
 #include <iostream>
@@ -106,14 +107,13 @@ std::filesystem::path executablePath() {
 // connection, where it has one, is read on the main loop.
 template <typename Session>
 int runApplication(Session& session, CGSRuntime& runtime, const ProcessContext& context,
-                   std::shared_ptr<LoginItem> loginItem,
+                   const StandardCursors& standardCursors, std::shared_ptr<LoginItem> loginItem,
                    const std::function<void(TolvaneTrayApp&)>& beforeRun = {},
                    const std::function<void()>& afterRun = {}) {
     runtime.setEventServices(session.events());
     if (int descriptor = runtime.connectionDescriptor(); descriptor >= 0) {
         session.loop()->addReadableSource(descriptor, [&runtime] { return runtime.dispatchConnection(); });
     }
-    SimStandardCursors standardCursors;
     auto& application = session.application();
     TolvaneTrayApp delegate(
         TrayAppContext{session.loop(), application, session.statusBar(), *session.inputSources(),
@@ -159,8 +159,9 @@ int runOnSimulatedSession(const ProcessContext& context, const CommandLine& comm
     }
     AppLog::clearFile();
     std::unique_ptr<Desk> desk;
+    SimStandardCursors standardCursors;
     return runApplication(
-        session, runtime, context,
+        session, runtime, context, standardCursors,
         std::make_shared<LaunchAgent>(*session.folders(), session.bundle()),
         [&](TolvaneTrayApp&) {
             desk = Desk::startIfWanted(session, context.environment, AppLog::filePath());
@@ -189,8 +190,9 @@ int runOnX11Session(const ProcessContext& context, const CommandLine& commandLin
     }
     AppLog::info("Running on the X11 display " + context.environment.value("DISPLAY").value_or(""));
     X11StatusBar& statusBar = session->statusBar();
+    const X11StandardCursors standardCursors(session->display().get());
     return runApplication(
-        *session, runtime, context, session->loginItem(),
+        *session, runtime, context, standardCursors, session->loginItem(),
         [&](TolvaneTrayApp& delegate) {
             statusBar.setBadgeSource([&delegate]() -> std::optional<TrayBadge> {
                 const auto& language = delegate.currentLanguage();

@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 
+#include <unistd.h>
 #include <vector>
 
 namespace tolvane {
@@ -17,6 +18,22 @@ int logError(Display* display, XErrorEvent* error) {
                  std::to_string(error->request_code) + "." + std::to_string(error->minor_code) +
                  " resource=" + std::to_string(error->resourceid));
     return 0;
+}
+
+// The connection broke: the server ended, or it closed this client. Nothing
+// can be sent any more, so nothing can be restored; a server that still runs
+// keeps the decorated cursors, since they outlive the connection. The handler
+// is process-wide and so also serves the X11 window server's own connection,
+// whose per-display exit handler is not ours to set; and Xlib requires it not
+// to return. The status is Xlib's own in this case. _exit, not exit: the
+// static objects' destructors would run while the other threads still do.
+[[noreturn]] int endOnLostConnection(Display* display) {
+    AppLog::error("Lost the connection to the X display " + std::string(DisplayString(display)) +
+                  " (the server ended or closed it); exiting with status " +
+                  std::to_string(X11Display::lostConnectionStatus) +
+                  ". If that server still runs, `tolvane --restore` gives it its own cursors back");
+    AppLog::flush();
+    _exit(X11Display::lostConnectionStatus);
 }
 
 } // namespace
@@ -34,6 +51,7 @@ std::unique_ptr<X11Display> X11Display::open(const std::shared_ptr<RunLoop>& loo
         return nullptr;
     }
     XSetErrorHandler(&logError);
+    XSetIOErrorHandler(&endOnLostConnection);
     return std::unique_ptr<X11Display>(new X11Display(display, loop));
 }
 

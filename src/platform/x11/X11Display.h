@@ -20,9 +20,13 @@ namespace tolvane {
 // everything Xlib has queued to the filters registered for it: core events by
 // their type, an extension's events by the extension's event base (all XKB
 // events share it), XInput 2 events by the extension's major opcode. X errors
-// outside an X11ErrorTrap are logged, never fatal. Main thread only.
+// outside an X11ErrorTrap are logged, never fatal. A broken connection, this
+// one's or any other of the process's, is logged and ends the process with
+// lostConnectionStatus. Main thread only.
 class X11Display {
   public:
+    static constexpr int lostConnectionStatus = 1;
+
     using Filter = std::function<void(XEvent& event)>;
     using FilterID = std::uint64_t;
 

@@ -5,11 +5,13 @@
 #include "accessibility/CursorAccessibilityAppearanceController.h"
 #include "platform/x11/X11ErrorTrap.h"
 #include "platform/x11/X11Session.h"
+#include "platform/x11/X11StandardCursors.h"
 #include "support/LogCapture.h"
 #include "support/TemporaryDirectory.h"
 #include "support/XvfbDisplay.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xcursor/Xcursor.h>
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
@@ -203,6 +205,62 @@ TEST(X11DesktopTest, LayoutsAreListedSelectedFollowedAndKeysResetTheIdleTime) {
     EXPECT_EQ(session->application().runModal(alert), Alert::firstButtonReturn);
     user.cancel();
     EXPECT_TRUE(answered);
+}
+
+std::vector<std::uint32_t> pixelsOf(const Image& image) {
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            pixels.push_back(image.pixel(x, y));
+        }
+    }
+    return pixels;
+}
+
+TEST(X11DesktopTest, StandardCursorsAreTheThemesOwnImagesAtTheNearestSize) {
+    XvfbDisplay::Options options;
+    options.environment = {{"XCURSOR_PATH", TOLVANE_X11WS_TEST_THEME_PATH},
+                           {"XCURSOR_THEME", "tolvane-test"},
+                           {"XCURSOR_SIZE", "32"}};
+    XvfbDisplay server(options);
+    OtherClient client(server.name());
+    LogCapture log;
+    // The test theme holds every cursor at the nominal size 32 only.
+    const X11StandardCursors chosen(client.display);
+    const X11StandardCursors halfSize(CursorThemeChoice{"tolvane-test", 16, {}});
+    const struct {
+        const X11StandardCursors& cursors;
+        double scale;
+        double pixelsPerPoint;
+    } cases[] = {{chosen, 1, 1}, {chosen, 2, 1}, {halfSize, 2, 2}, {halfSize, 0.5, 2}};
+    const std::pair<StandardCursorKind, std::string> names[] = {
+        {StandardCursorKind::arrow, "left_ptr"},
+        {StandardCursorKind::iBeam, "xterm"},
+        {StandardCursorKind::pointingHand, "hand2"}};
+    for (const auto& [kind, name] : names) {
+        const std::string file =
+            std::string(TOLVANE_X11WS_TEST_THEME_PATH) + "/tolvane-test/cursors/" + name;
+        std::unique_ptr<XcursorImages, void (*)(XcursorImages*)> images(
+            XcursorFilenameLoadImages(file.c_str(), 32), XcursorImagesDestroy);
+        ASSERT_TRUE(images) << file;
+        const XcursorImage& expected = *images->images[0];
+        const std::vector<std::uint32_t> expectedPixels(
+            expected.pixels, expected.pixels + expected.width * expected.height);
+        for (const auto& each : cases) {
+            SCOPED_TRACE(name + " at " + std::to_string(each.scale));
+            const auto cursor = each.cursors.cursor(kind, each.scale);
+            ASSERT_TRUE(cursor);
+            EXPECT_EQ(pixelsOf(cursor->image), expectedPixels);
+            EXPECT_EQ(cursor->image.width(), static_cast<int>(expected.width));
+            EXPECT_DOUBLE_EQ(cursor->width, expected.width / each.pixelsPerPoint);
+            EXPECT_DOUBLE_EQ(cursor->height, expected.height / each.pixelsPerPoint);
+            EXPECT_DOUBLE_EQ(cursor->hotSpotX, expected.xhot / each.pixelsPerPoint);
+            EXPECT_DOUBLE_EQ(cursor->hotSpotY, expected.yhot / each.pixelsPerPoint);
+        }
+    }
+    EXPECT_FALSE(X11StandardCursors(CursorThemeChoice{"no-such-theme", 32, {}})
+                     .cursor(StandardCursorKind::arrow, 1));
+    EXPECT_EQ(linesContaining(log.lines(), "the cursor theme no-such-theme has no left_ptr"), 1U);
 }
 
 TEST(X11DesktopTest, WaylandAndMissingDisplaysAreRefusedWithAReason) {
