@@ -83,12 +83,18 @@ TEST(DetachedRelaunch, ChildKeepsTheUserArgumentsAndEnvironmentAndIsMarkedDetach
     EXPECT_TRUE(relative->arguments.empty());
 }
 
-TEST(DetachedRelaunch, SuccessHidesTheTerminalApplicationsUnlessAskedToKeepThem) {
+TEST(DetachedRelaunch, OnlyASuccessfulLaunchHidesTheTerminalApplicationsUnlessAskedToKeepThem) {
     SimWorkspace workspace;
     auto terminal = workspace.launch("com.apple.Terminal");
     auto iterm = workspace.launch("com.googlecode.iterm2");
     auto secondTerminal = workspace.launch("com.apple.Terminal", /*refusesToHide=*/true);
     auto editor = workspace.launch("com.example.Editor");
+
+    // A failed launch leaves this process running and the terminal visible.
+    RecordingLauncher failing(false);
+    EXPECT_FALSE(relaunchDetachedIfNeeded(context({{"TOLVANE_FORCE_DETACH", "1"}}), failing, workspace));
+    EXPECT_EQ(failing.requests.size(), 1u);
+    EXPECT_FALSE(terminal->isHidden());
 
     RecordingLauncher launcher;
     EXPECT_TRUE(relaunchDetachedIfNeeded(
@@ -103,15 +109,6 @@ TEST(DetachedRelaunch, SuccessHidesTheTerminalApplicationsUnlessAskedToKeepThem)
     EXPECT_EQ(secondTerminal->hideRequests(), 1); // asked even though it refuses
     EXPECT_FALSE(editor->isHidden());
     EXPECT_EQ(editor->hideRequests(), 0);
-}
-
-TEST(DetachedRelaunch, FailedLaunchLeavesTheProcessRunningAndTheTerminalVisible) {
-    SimWorkspace workspace;
-    auto terminal = workspace.launch("com.apple.Terminal");
-    RecordingLauncher failing(false);
-    EXPECT_FALSE(relaunchDetachedIfNeeded(context({{"TOLVANE_FORCE_DETACH", "1"}}), failing, workspace));
-    EXPECT_EQ(failing.requests.size(), 1u);
-    EXPECT_FALSE(terminal->isHidden());
 }
 
 } // namespace

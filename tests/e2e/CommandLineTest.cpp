@@ -1,9 +1,7 @@
 #include "support/ChildProcess.h"
 #include "support/TemporaryDirectory.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace tolvane {
 namespace {
@@ -38,12 +36,10 @@ TEST(ProgramCommandLine, AnswersHelpAndVersionAndRefusesWhatItDoesNotKnow) {
                        {"TOLVANE_LOG_FILE", (folder / "Tolvane.log").string()}},
                       output});
         EXPECT_EQ(status, test.status);
-        std::ifstream file(output);
-        std::stringstream printed;
-        printed << file.rdbuf();
-        EXPECT_NE(printed.str().find(test.output + "\n"), std::string::npos) << printed.str();
+        const std::string printed = testing::readFile(output);
+        EXPECT_NE(printed.find(test.output + "\n"), std::string::npos) << printed;
         if (test.status == 2) {
-            EXPECT_NE(printed.str().find(usage), std::string::npos);
+            EXPECT_NE(printed.find(usage), std::string::npos);
         }
         EXPECT_FALSE(std::filesystem::exists(folder / "Tolvane.log"));
         EXPECT_FALSE(std::filesystem::exists(folder / "tolvane"));
