@@ -57,7 +57,6 @@ class X11EventServices final : public EventServices {
     std::optional<X11Display::FilterID> filter_;
     // As the last state event or reading left it.
     mutable bool capsLockLocked_ = false;
-    mutable bool loggedMissedCapsLockEvent_ = false;
     NotificationObservers capsLockObservers_;
     std::optional<X11Display::FilterID> capsLockFilter_;
 };
