@@ -36,7 +36,8 @@ std::map<std::string, long> serverResourcesOf(Display* display, pid_t pid) {
         if (XResGetClientPid(&ids[index]) != pid) {
             continue;
         }
-        const XID client = ids[index].spec.client;
+        const auto& [clientId, length, value] = ids[index];
+        const XID client = clientId.client;
         int types = 0;
         XResType* resources = nullptr;
         // Unlike the query of ids, these two return non-zero on success.
