@@ -233,6 +233,17 @@ TEST_F(X11ProgramTest,
     lockCaps(false);
     EXPECT_EQ(screen_.awaitAt(xterm.x, xterm.y, english, fromAway), english);
 
+    // A new keymap reaches the pointer too: Russian as the first layout, then
+    // the three as they were (the auto-return may meanwhile go back to US).
+    auto setLayouts = [&](const std::string& layouts) {
+        EXPECT_EQ(ChildProcess::run({"setxkbmap", "-layout", layouts}, server_.clientOptions(), 20s),
+                  0);
+    };
+    setLayouts("ru,us,de");
+    EXPECT_EQ(screen_.awaitAt(xterm.x, xterm.y, russian), russian);
+    setLayouts("us,ru,de");
+    EXPECT_EQ(screen_.awaitAt(xterm.x, xterm.y, english, fromAway), english);
+
     // Switches leave nothing behind in the X server. What the program holds
     // moves a little with which cursors were last put up again for a late
     // client; something left behind by every switch would add sixty.
